@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds and runs every test twice: a normal build and an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, each in its own folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/common.sh
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
+
+jobs=$(nproc)
+
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DKORVANE_WERROR=ON "$@"
+    cmake --build "$dir" --parallel "$jobs"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure --parallel "$jobs"
+}
+
+echo "== normal build =="
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== address + undefined sanitizer build =="
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON

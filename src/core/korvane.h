@@ -1,0 +1,112 @@
+#pragma once
+
+#include <array>
+
+#include <QString>
+
+#include "textbox.h"
+
+// The way out to the user: a modal message box. `buttons` is 0 (OK only) or 6
+// (Cancel / Try Again / Continue). The call returns only after the box has been
+// closed, with 1 (OK), 2 (Cancel), 10 (Try Again) or 11 (Continue).
+struct MessagePort {
+    virtual ~MessagePort() = default;
+    virtual int MsgBox(const QString& prompt, int buttons) = 0;
+};
+
+// The one window of the program, without its widgets: every control's state,
+// every module variable, the candidate engine and the command handlers.
+//
+// Cells are numbered 0..80 in reading order (row = i / 9, column = i % 9). The
+// units are the rows, columns and 3x3 boxes, and while diagonalMode is 1 also
+// the main diagonal (0, 10, ..., 80) and the anti-diagonal (8, 16, ..., 72).
+//
+// Texts keep line breaks as "\r\n"; a character is one UTF-16 code unit.
+class Korvane {
+public:
+    static constexpr int CellCount = 81;
+
+    explicit Korvane(MessagePort& port);
+
+    // ---- controls ----
+    std::array<TextBox, 81> Text1;  // the cells
+    std::array<TextBox, 11> Text2;  // palette: digits 1-9, partial undo, correction
+    TextBox Text3;                  // message line
+    TextBox Text4;                  // puzzle type
+    TextBox Text5;                  // clear all
+    TextBox Text6;                  // automatic elimination
+    TextBox Text7;                  // single-number display
+    TextBox Text8;                  // all-numbers display
+    std::array<TextBox, 2> Text9;   // Data Save, Data Load
+    TextBox Text10;                 // continuous elimination / restore
+
+    // ---- module variables ----
+    // "1".."9" a digit, "10" partial undo, "11" correction. While a procedure
+    // propagates a decided digit it holds that digit instead.
+    QString selectedValue;
+    int diagonalMode = 0;
+    int singleView = 0;
+    int autoEliminate = 0;
+    int conflictFlag = 0;
+    int restorePending = 0;
+    int hasSavedGrid = 0;
+    // Per-cell arrays have a spare entry 81 that nothing uses.
+    std::array<int, 82> decided{};
+    std::array<QString, 82> candidates;
+    std::array<QString, 82> stashedText;
+    std::array<QString, 82> savedGrid;
+
+    // ---- handlers ----
+    // Start-up: every flag off, correction selected, every cell "123456789"
+    // in 11-point black. Leaves stashedText and savedGrid alone.
+    void Form_Load();
+    // Clear all: Form_Load again, refused while the single-number display is on.
+    void Text5_Click();
+
+    // ---- engine ----
+    // Removes selectedValue from the candidates of every cell sharing a unit
+    // with cellIndex: row, column, box, then the diagonals the cell lies on in
+    // diagonal mode. Every cell of each sweep is visited, the cell itself too.
+    // Returns at once while autoEliminate is 0 or conflictFlag is 1.
+    void EliminateFromPeers(int cellIndex);
+    // Cuts the first character equal to selectedValue out of the candidates of
+    // an undecided cell, shows the rest and restyles the cell by its new
+    // length; a single candidate left turns black and goes to CheckConflict.
+    void RemoveCandidate(int cellIndex);
+    // Scans rows, columns, boxes (and diagonals in diagonal mode) for a unit in
+    // which two cell texts equal digitText. At the first such pair it shows
+    // "＊" in the second cell while the message box is open, puts the text
+    // back and sets conflictFlag. Never clears the flag.
+    void CheckConflict(const QString& digitText);
+    // Marks, in every unit, a digit whose candidates stand in one cell only,
+    // unless that cell already shows a single character. Stops at the first
+    // conflict. Changes texts and styles only, never candidates or decided.
+    void FindHiddenSingles();
+    // Resets every undecided cell to "123456789" and applies every decided
+    // cell again in index order (elimination plus hidden singles after each).
+    // Leaves selectedValue at the last decided cell's text.
+    void RebuildCandidates();
+    // All palette buttons idle, correction active, selectedValue "11".
+    void ResetPalette();
+
+    // Unit membership helpers, shared by the engine and the commands.
+    static bool onMainDiagonal(int cellIndex) { return cellIndex % 10 == 0; }
+    static bool onAntiDiagonal(int cellIndex)
+    {
+        return cellIndex > 0 && cellIndex < 80 && cellIndex % 8 == 0;
+    }
+    static bool isCell(int cellIndex) { return cellIndex >= 0 && cellIndex < CellCount; }
+
+    // The palette index of selectedValue ("1" -> 0 ... "11" -> 10), or -1 when
+    // it is not a palette value.
+    int paletteIndex() const;
+
+protected:
+    MessagePort& port;
+
+private:
+    void buildControls();
+    void setTenToContinuous();
+    void markDuplicate(int cellIndex, const QString& digitText);
+    bool scanUnitForHiddenSingles(const std::array<int, 9>& unit);
+};
