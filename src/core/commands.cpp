@@ -1,10 +1,6 @@
 // Start-up, clear-all and the palette's resting state.
 #include "korvane.h"
 
-namespace {
-const QString FullCandidates = QStringLiteral("123456789");
-}  // namespace
-
 Korvane::Korvane(MessagePort& messagePort) : port(messagePort)
 {
     buildControls();

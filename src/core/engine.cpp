@@ -5,8 +5,6 @@
 
 namespace {
 
-const QString FullCandidates = QStringLiteral("123456789");
-
 // One character of s compared with a whole text: a text of another length
 // never matches, so "10" and "11" match nothing.
 bool charEquals(const QString& s, qsizetype pos, const QString& text)

@@ -6,6 +6,9 @@
 
 #include "textbox.h"
 
+// The candidate string of a cell nothing has been decided about.
+inline const QString FullCandidates = QStringLiteral("123456789");
+
 // The way out to the user: a modal message box. `buttons` is 0 (OK only) or 6
 // (Cancel / Try Again / Continue). The call returns only after the box has been
 // closed, with 1 (OK), 2 (Cancel), 10 (Try Again) or 11 (Continue).
@@ -96,6 +99,10 @@ public:
         return cellIndex > 0 && cellIndex < 80 && cellIndex % 8 == 0;
     }
     static bool isCell(int cellIndex) { return cellIndex >= 0 && cellIndex < CellCount; }
+
+    // The font size a cell text of length n is shown in: one character 28
+    // points, seven or more 11, anything else (the empty text too) 14.
+    static double fontSizeForLength(qsizetype n) { return n == 1 ? 28 : (n >= 7 ? 11 : 14); }
 
     // The palette index of selectedValue ("1" -> 0 ... "11" -> 10), or -1 when
     // it is not a palette value.

@@ -53,3 +53,26 @@ void setCandidates(Korvane& form, int cellIndex, const QString& text);
 
 // The 81 shown texts, joined with '|', for comparing whole boards.
 QString boardTexts(const Korvane& form);
+
+// How many units cells a and b have in common, worked out from rows and
+// columns alone: row, column, box, and with `diagonal` the main diagonal
+// (row == column) and the anti-diagonal (row + column == 8). A cell shares
+// three to five units with itself.
+int sharedUnits(int a, int b, bool diagonal);
+
+// Every per-cell field the engine writes (text, candidates, font size, colour,
+// decided), for checking that a call left the board exactly as it was.
+QString boardState(const Korvane& form);
+
+// Everything a handler may change: boardState plus the stashed texts, every
+// button's text and back colour, the message line and the module variables.
+// Two equal results mean the call left the form as it found it.
+QString formState(const Korvane& form);
+
+// The rules that hold between user actions, checked in one place: exactly one
+// palette button is active and it is the one selectedValue ("1".."11") names;
+// Text10 reads "元に戻す" on the active colour exactly when restorePending is
+// 1 and "連続消去" on the idle colour when it is 0; Text4 and Text6 show
+// diagonalMode and autoEliminate; every flag and decided entry is 0 or 1.
+// Returns an empty string when all hold, otherwise what is wrong.
+QString invariantViolation(const Korvane& form);
