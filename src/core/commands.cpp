@@ -63,5 +63,261 @@ void Korvane::Text5_Click()
     const int current = paletteIndex();
     if (current >= 0)
         Text2[current].BackColor = Colors::Idle;
+    // Start-up forgets the saved grid, so its button must stop offering it.
+    Text9[0].BackColor = Colors::DataRest;
     Form_Load();
+}
+
+void Korvane::setTenToRestore()
+{
+    restorePending = 1;
+    Text10.Text = QStringLiteral("元に戻す");
+    Text10.BackColor = Colors::Active;
+}
+
+// ---- digit palette ----
+
+void Korvane::Text2_click(int Index)
+{
+    if (Index < 0 || Index > 10)
+        return;
+    if (conflictFlag == 1) {
+        if (Index != 9)
+            return;
+        conflictFlag = 0;
+    }
+    if (singleView == 1)
+        return;
+    const int previous = paletteIndex();
+    if (previous >= 0)
+        Text2[previous].BackColor = Colors::Idle;
+    Text2[Index].BackColor = Colors::Active;
+    selectedValue = QString::number(Index + 1);
+}
+
+// ---- cell click ----
+
+void Korvane::Text1_click(int Index)
+{
+    if (!isCell(Index) || conflictFlag == 1)
+        return;
+
+    TextBox& cell = Text1[Index];
+    if (singleView == 1) {
+        cell.Text = stashedText[Index];
+        RemoveCandidate(Index);
+        stashedText[Index] = cell.Text;
+        cell.Text = QString();
+        setTenToRestore();
+        return;
+    }
+
+    if (selectedValue == u"11")
+        return;
+
+    if (selectedValue == u"10") {
+        if (decided[Index] == 0) {
+            port.MsgBox(QStringLiteral("まだ決定していません"), 0);
+            return;
+        }
+        decided[Index] = 0;
+        RebuildCandidates();
+        ResetPalette();
+        return;
+    }
+
+    if (decided[Index] == 1) {
+        port.MsgBox(QStringLiteral("決定済みです"), 0);
+        return;
+    }
+    if (selectedValue.size() != 1 || !cell.Text.contains(selectedValue.at(0))) {
+        port.MsgBox(QStringLiteral("この位置に ") + selectedValue + QStringLiteral(" は入りません"),
+                    0);
+        return;
+    }
+
+    decided[Index] = 1;
+    if (restorePending == 1)
+        setTenToContinuous();
+    candidates[Index] = selectedValue;
+    cell.Text = selectedValue;
+    cell.FontSize = 28;
+    cell.ForeColor = Colors::DecidedDigit;
+    EliminateFromPeers(Index);
+    FindHiddenSingles();
+}
+
+// ---- typed candidate edits ----
+
+void Korvane::Text1_KeyUp(int Index, int /*KeyCode*/, int /*Shift*/)
+{
+    if (!isCell(Index) || conflictFlag == 1 || singleView == 1)
+        return;
+
+    TextBox& cell = Text1[Index];
+    candidates[Index] = cell.Text;
+    cell.FontSize = fontSizeForLength(cell.Text.size());
+    if (cell.Text.size() == 1)
+        CheckConflict(cell.Text);
+    FindHiddenSingles();
+    if (restorePending == 0)
+        setTenToRestore();
+}
+
+// ---- puzzle type ----
+
+bool Korvane::diagonalAllowed() const
+{
+    const auto clashes = [this](auto cellAt) {
+        for (int a = 0; a <= 7; ++a) {
+            if (decided[cellAt(a)] != 1)
+                continue;
+            for (int b = a + 1; b <= 8; ++b) {
+                if (Text1[cellAt(a)].Text == Text1[cellAt(b)].Text)
+                    return true;
+            }
+        }
+        return false;
+    };
+    return !clashes([](int k) { return 10 * k; }) && !clashes([](int k) { return 8 * (k + 1); });
+}
+
+void Korvane::Text4_click()
+{
+    if (singleView == 1)
+        return;
+    if (restorePending == 1)
+        setTenToContinuous();
+    conflictFlag = 0;
+
+    if (diagonalMode != 0) {
+        Text4.Text = QStringLiteral("普通問題");
+        Text4.BackColor = Colors::NormalType;
+        diagonalMode = 0;
+    } else {
+        if (!diagonalAllowed()) {
+            port.MsgBox(QStringLiteral("斜め問題にはなりません"), 0);
+            return;
+        }
+        Text4.Text = QStringLiteral("斜め問題");
+        Text4.BackColor = Colors::Active;
+        diagonalMode = 1;
+    }
+    RebuildCandidates();
+    ResetPalette();
+}
+
+// ---- automatic and continuous elimination ----
+
+void Korvane::Text6_Click()
+{
+    if (singleView == 1)
+        return;
+    setTenToContinuous();
+    conflictFlag = 0;
+
+    if (autoEliminate == 0) {
+        autoEliminate = 1;
+        Text6.BackColor = Colors::Active;
+        for (int i = 0; i < CellCount; ++i) {
+            if (decided[i] != 1)
+                continue;
+            selectedValue = Text1[i].Text;
+            EliminateFromPeers(i);
+            FindHiddenSingles();
+        }
+    } else {
+        autoEliminate = 0;
+        Text6.BackColor = Colors::Idle;
+        for (int i = 0; i < CellCount; ++i) {
+            if (decided[i] != 0)
+                continue;
+            Text1[i].Text = FullCandidates;
+            candidates[i] = FullCandidates;
+            Text1[i].FontSize = 11;
+            Text1[i].ForeColor = Colors::Black;
+        }
+    }
+    ResetPalette();
+}
+
+void Korvane::Text10_click()
+{
+    if (singleView == 1)
+        return;
+
+    if (restorePending == 1) {
+        conflictFlag = 0;
+        RebuildCandidates();
+        setTenToContinuous();
+    } else {
+        // Every pass that promotes something makes at least one more cell
+        // decided, so there are at most 82 passes.
+        int placedCount = 0;
+        do {
+            placedCount = 0;
+            for (int i = 0; i < CellCount; ++i) {
+                TextBox& cell = Text1[i];
+                if (cell.Text.size() != 1 || decided[i] != 0)
+                    continue;
+                ++placedCount;
+                selectedValue = cell.Text;
+                decided[i] = 1;
+                cell.FontSize = 28;
+                cell.ForeColor = Colors::DecidedDigit;
+                EliminateFromPeers(i);
+                candidates[i] = selectedValue;
+                FindHiddenSingles();
+            }
+        } while (placedCount > 0);
+    }
+    ResetPalette();
+}
+
+// ---- single-number display ----
+
+void Korvane::Text7_MouseDown(int /*Button*/, int /*Shift*/, float /*x*/, float /*y*/)
+{
+    if (conflictFlag == 1 || singleView == 1)
+        return;
+    for (int i = 0; i < CellCount; ++i)
+        stashedText[i] = Text1[i].Text;
+}
+
+void Korvane::Text7_Click()
+{
+    if (conflictFlag == 1 || singleView == 1)
+        return;
+    if (selectedValue == u"11" || selectedValue == u"10") {
+        port.MsgBox(QStringLiteral("表示する数値を選択して下さい"), 0);
+        return;
+    }
+    singleView = 1;
+    for (int i = 0; i < CellCount; ++i) {
+        TextBox& cell = Text1[i];
+        for (QChar ch : std::as_const(stashedText[i])) {
+            if (selectedValue.size() == 1 && ch == selectedValue.at(0)) {
+                cell.Text = selectedValue;
+                cell.FontSize = 28;
+                break;
+            }
+            cell.Text = QStringLiteral(" ");
+        }
+    }
+    Text3.Text = QStringLiteral("単数表示されています　戻すには「全数表示」をクリックして下さい");
+}
+
+void Korvane::Text8_Click()
+{
+    if (conflictFlag == 1 || singleView == 0)
+        return;
+    singleView = 0;
+    for (int i = 0; i < CellCount; ++i) {
+        TextBox& cell = Text1[i];
+        cell.Text = stashedText[i];
+        cell.FontSize = fontSizeForLength(cell.Text.size());
+    }
+    Text3.Text = QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+    Text2_click(10);
+    FindHiddenSingles();
 }

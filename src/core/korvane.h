@@ -63,8 +63,31 @@ public:
     // Start-up: every flag off, correction selected, every cell "123456789"
     // in 11-point black. Leaves stashedText and savedGrid alone.
     void Form_Load();
-    // Clear all: Form_Load again, refused while the single-number display is on.
+    // Clear all: Form_Load again, refused while the single-number display is
+    // on. Also puts Data Save's button back to rest, since the saved grid is
+    // no longer offered to Data Load.
     void Text5_Click();
+    // Palette button Index (0-8 digits, 9 partial undo, 10 correction).
+    void Text2_click(int Index);
+    // A click on cell Index: place the selected digit, take a decided digit
+    // back (partial undo), or, in the single-number display, strike the
+    // digit on show from the cell's candidates.
+    void Text1_click(int Index);
+    // A key released in cell Index. The view has already copied the cell's
+    // new text into Text1[Index].Text; it becomes the cell's candidates.
+    void Text1_KeyUp(int Index, int KeyCode, int Shift);
+    // Puzzle type: normal <-> diagonal, the latter after a validity test.
+    void Text4_click();
+    // Automatic elimination on/off.
+    void Text6_Click();
+    // Continuous elimination, or restore while typed edits are pending.
+    void Text10_click();
+    // Single-number display: the mouse-down stashes every cell's text, the
+    // click that follows shows only the selected digit's places.
+    void Text7_MouseDown(int Button, int Shift, float x, float y);
+    void Text7_Click();
+    // All-numbers display: ends the single-number display.
+    void Text8_Click();
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit
@@ -108,12 +131,17 @@ public:
     // it is not a palette value.
     int paletteIndex() const;
 
+    // True when no decided cell on a long diagonal shares its text with a
+    // later cell of that diagonal, decided or not.
+    bool diagonalAllowed() const;
+
 protected:
     MessagePort& port;
 
 private:
     void buildControls();
     void setTenToContinuous();
+    void setTenToRestore();
     void markDuplicate(int cellIndex, const QString& digitText);
     bool scanUnitForHiddenSingles(const std::array<int, 9>& unit);
 };
