@@ -88,6 +88,10 @@ public:
     void Text7_Click();
     // All-numbers display: ends the single-number display.
     void Text8_Click();
+    // Data Save (Index 0) keeps the decided digits in savedGrid; Data Load
+    // (any other Index) clears the board and places savedGrid's entries as
+    // decided cells, after reading mondai.txt when no saved grid waits.
+    void Text9_click(int Index);
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit
@@ -108,6 +112,12 @@ public:
     // unless that cell already shows a single character. Stops at the first
     // conflict. Changes texts and styles only, never candidates or decided.
     void FindHiddenSingles();
+    // Reads mondai.txt from the current folder into savedGrid, all entries at
+    // once and only when the whole read succeeded. On failure it asks the user
+    // (Cancel / Try Again / Continue) and reads again on Try Again. Returns
+    // false when the user cancelled, true otherwise; savedGrid is unchanged on
+    // every failure.
+    bool LoadPuzzleFile();
     // Resets every undecided cell to "123456789" and applies every decided
     // cell again in index order (elimination plus hidden singles after each).
     // Leaves selectedValue at the last decided cell's text.

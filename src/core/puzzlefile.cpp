@@ -1,0 +1,315 @@
+#include "puzzlefile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace puzzlefile {
+namespace {
+
+// Of each line only the start matters: 19 characters never take more than 76
+// bytes in either encoding, so the rest of a long line is skipped unstored.
+constexpr qsizetype KeptBytesPerLine = 128;
+constexpr qsizetype LineCharacters = 19;
+constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
+
+// Checks a byte stream for well-formed UTF-8, fed in pieces.
+class Utf8Check {
+public:
+    void feed(const char* data, qsizetype size)
+    {
+        for (qsizetype i = 0; i < size && valid_; ++i)
+            step(static_cast<unsigned char>(data[i]));
+    }
+    // A sequence cut short by the end of the input is not valid.
+    bool valid() const { return valid_ && pending_ == 0; }
+    bool sawNonAscii() const { return nonAscii_; }
+
+private:
+    void step(unsigned char b)
+    {
+        if (pending_ > 0) {
+            if (b < lower_ || b > upper_) {
+                valid_ = false;
+                return;
+            }
+            lower_ = 0x80;
+            upper_ = 0xBF;
+            --pending_;
+            return;
+        }
+        if (b < 0x80)
+            return;
+        nonAscii_ = true;
+        lower_ = 0x80;
+        upper_ = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            pending_ = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            pending_ = 2;
+            if (b == 0xE0)
+                lower_ = 0xA0;  // no overlong forms
+            else if (b == 0xED)
+                upper_ = 0x9F;  // no surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            pending_ = 3;
+            if (b == 0xF0)
+                lower_ = 0x90;
+            else if (b == 0xF4)
+                upper_ = 0x8F;  // nothing above U+10FFFF
+        } else {
+            valid_ = false;
+        }
+    }
+
+    int pending_ = 0;
+    unsigned char lower_ = 0x80;
+    unsigned char upper_ = 0xBF;
+    bool valid_ = true;
+    bool nonAscii_ = false;
+};
+
+// Splits the byte stream into at most 19 lines, keeping the start of each.
+// Line ends never occur inside a multi-byte character of either encoding, so
+// splitting before decoding is safe.
+class LineCollector {
+public:
+    // Feeds the next piece of the file; returns false once enough is read.
+    bool feed(const char* data, qsizetype size)
+    {
+        qsizetype i = 0;
+        if (atStart_) {
+            // The first three bytes decide about a byte-order mark; they may
+            // arrive in more than one piece.
+            while (i < size && head_.size() < 3)
+                head_.append(data[i++]);
+            if (head_.size() < 3)
+                return true;
+            atStart_ = false;
+            hasBom_ = head_ == Utf8Bom;
+            if (!hasBom_ && !takeBytes(head_.constData(), head_.size()))
+                return false;
+        }
+        return takeBytes(data + i, size - i);
+    }
+
+    // Called at end of file: a last line without a line end still counts.
+    void finish()
+    {
+        if (atStart_) {
+            atStart_ = false;
+            takeBytes(head_.constData(), head_.size());
+        }
+        if (lineOpen_ && lines_.size() < LinesRead) {
+            lines_.append(current_);
+            lineOpen_ = false;
+        }
+    }
+
+    bool done() const { return lines_.size() >= LinesRead; }
+    const QList<QByteArray>& lines() const { return lines_; }
+    bool useUtf8() const { return hasBom_ || (utf8_.valid() && utf8_.sawNonAscii()); }
+
+private:
+    bool takeBytes(const char* data, qsizetype size)
+    {
+        qsizetype i = 0;
+        while (i < size && !done()) {
+            if (afterCr_) {
+                afterCr_ = false;
+                if (data[i] == '\n') {
+                    utf8_.feed(data + i, 1);
+                    ++i;
+                    continue;
+                }
+            }
+            const char* start = data + i;
+            const qsizetype rest = size - i;
+            const void* lf = std::memchr(start, '\n', static_cast<size_t>(rest));
+            const void* cr = std::memchr(start, '\r', static_cast<size_t>(rest));
+            qsizetype end = rest;
+            if (lf)
+                end = static_cast<const char*>(lf) - start;
+            if (cr)
+                end = std::min<qsizetype>(end, static_cast<const char*>(cr) - start);
+
+            utf8_.feed(start, end);
+            if (current_.size() < KeptBytesPerLine)
+                current_.append(start, std::min(end, KeptBytesPerLine - current_.size()));
+            lineOpen_ = true;
+            i += end;
+            if (i == size)
+                break;  // the line goes on in the next piece
+
+            afterCr_ = data[i] == '\r';
+            utf8_.feed(data + i, 1);
+            ++i;
+            lines_.append(current_);
+            current_.clear();
+            lineOpen_ = false;
+        }
+        return !done();
+    }
+
+    QList<QByteArray> lines_;
+    QByteArray current_;
+    QByteArray head_;
+    Utf8Check utf8_;
+    bool atStart_ = true;
+    bool hasBom_ = false;
+    bool lineOpen_ = false;
+    bool afterCr_ = false;
+};
+
+QStringDecoder windows31J()
+{
+    QStringDecoder decoder("windows-31j");
+    if (!decoder.isValid())
+        decoder = QStringDecoder("Shift_JIS");
+    return decoder;
+}
+
+bool isLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool isTrailByte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+bool isSingleByte(unsigned char b)
+{
+    return b <= 0x7F || (b >= 0xA1 && b <= 0xDF);
+}
+
+// Decodes the first characters of a Windows-31J line one character at a time,
+// so that every byte sequence that is not a character becomes exactly one
+// U+FFFD and the characters after it stay where they are. (The converter on
+// its own would substitute U+001A, or drop a lead byte cut off by the end.)
+QString decodeWindows31J(QByteArrayView bytes, qsizetype maxChars)
+{
+    QStringDecoder decoder = windows31J();
+    QString out;
+    qsizetype i = 0;
+    while (i < bytes.size() && out.size() < maxChars) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        qsizetype length = 0;
+        if (isSingleByte(b))
+            length = 1;
+        else if (isLeadByte(b) && i + 1 < bytes.size() &&
+                 isTrailByte(static_cast<unsigned char>(bytes[i + 1])))
+            length = 2;
+        if (length == 0) {
+            out += QChar(QChar::ReplacementCharacter);
+            ++i;
+            continue;
+        }
+        const QString ch = decoder.decode(bytes.sliced(i, length));
+        const bool substituted = ch.size() != 1 || (ch.at(0) == u'\x1A' && b != 0x1A);
+        out += substituted ? QString(QChar(QChar::ReplacementCharacter)) : ch;
+        i += length;
+    }
+    return out;
+}
+
+Entries entriesFrom(const LineCollector& collector)
+{
+    std::array<QString, LinesRead + 1> lineSlots;
+    const bool utf8 = collector.useUtf8();
+    for (qsizetype i = 0; i < collector.lines().size(); ++i) {
+        const QByteArray& bytes = collector.lines()[i];
+        QString& line = lineSlots[static_cast<size_t>(i)];
+        if (utf8)
+            line =
+                QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless).decode(bytes);
+        else
+            line = decodeWindows31J(bytes, LineCharacters);
+    }
+
+    Entries entries;
+    int k = 0;
+    for (int r = 0; r <= 8; ++r) {
+        const QString& line = lineSlots[static_cast<size_t>(2 * r + 1)];
+        for (int c = 0; c <= 8; ++c) {
+            const qsizetype position = 2 * c + 1;  // 0-based: character 2c+2
+            entries[static_cast<size_t>(k)] = entryFor(
+                position < line.size() ? QStringView(line).mid(position, 1) : QStringView());
+            ++k;
+        }
+    }
+    return entries;
+}
+
+// Closes the descriptor on every way out.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+}  // namespace
+
+QString entryFor(QStringView cellCharacter)
+{
+    if (cellCharacter.size() == 1) {
+        const char16_t u = cellCharacter.at(0).unicode();
+        if (u >= u'１' && u <= u'９')
+            return QString(QChar(u'1' + (u - u'１')));
+        if (u == u'　')
+            return QString();
+    }
+    return cellCharacter.toString();
+}
+
+Entries parse(QByteArrayView bytes)
+{
+    LineCollector collector;
+    collector.feed(bytes.data(), bytes.size());
+    collector.finish();
+    return entriesFrom(collector);
+}
+
+std::optional<Entries> read(const QString& path)
+{
+    // Opened without blocking, so that a FIFO without a writer cannot hold us;
+    // only a regular file is read.
+    FileDescriptor file;
+    const QByteArray name = QFile::encodeName(path);
+    do {
+        file.fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (file.fd < 0 && errno == EINTR);
+    if (file.fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+
+    LineCollector collector;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        if (!collector.feed(buffer, got))
+            break;
+    }
+    collector.finish();
+    return entriesFrom(collector);
+}
+
+}  // namespace puzzlefile

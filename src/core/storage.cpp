@@ -1,0 +1,82 @@
+// Data Save and Data Load: one grid of givens kept in memory, or read from the
+// puzzle file when none is waiting.
+#include "korvane.h"
+#include "puzzlefile.h"
+
+namespace {
+
+enum Answer { Cancel = 2, TryAgain = 10 };
+
+}  // namespace
+
+bool Korvane::LoadPuzzleFile()
+{
+    for (;;) {
+        if (const auto entries = puzzlefile::read(QStringLiteral("mondai.txt"))) {
+            std::copy(entries->begin(), entries->end(), savedGrid.begin());
+            return true;
+        }
+        const int answer = port.MsgBox(QStringLiteral("エラー_mondai_load"), 6);
+        if (answer == TryAgain)
+            continue;
+        return answer != Cancel;
+    }
+}
+
+void Korvane::Text9_click(int Index)
+{
+    // In the single-number display the board shows blanks in place of the
+    // cells' texts, and a clear-all would be refused, so Load would place the
+    // grid over a board it cannot clear. It waits, like clear-all.
+    if (Index != 0 && singleView == 1)
+        return;
+
+    const int hadRestorePending = restorePending;
+    const int hadConflict = conflictFlag;
+    setTenToContinuous();
+    conflictFlag = 0;
+
+    if (Index == 0) {
+        // The stash holds what the cells really show while the single-number
+        // display has blanked them.
+        for (int i = 0; i < CellCount; ++i) {
+            if (decided[i] != 1)
+                savedGrid[i] = QString();
+            else
+                savedGrid[i] = singleView == 1 ? stashedText[i] : Text1[i].Text;
+        }
+        Text3.Text = QStringLiteral("データが保存されました");
+        hasSavedGrid = 1;
+        Text9[0].BackColor = Colors::Active;
+        return;
+    }
+
+    if (hasSavedGrid == 0 && !LoadPuzzleFile()) {
+        // Cancelled: the load never happened, so nothing may have changed.
+        if (hadRestorePending == 1)
+            setTenToRestore();
+        conflictFlag = hadConflict;
+        return;
+    }
+    Text5_Click();
+    for (int k = 0; k < CellCount; ++k) {
+        if (savedGrid[k].isEmpty()) {
+            decided[k] = 0;
+            continue;
+        }
+        decided[k] = 1;
+        TextBox& cell = Text1[k];
+        cell.Text = savedGrid[k];
+        candidates[k] = savedGrid[k];
+        cell.FontSize = 28;
+        cell.ForeColor = Colors::DecidedDigit;
+        selectedValue = cell.Text;
+        EliminateFromPeers(k);
+        FindHiddenSingles();
+    }
+    Text3.Text = QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+    ResetPalette();
+    hasSavedGrid = 0;
+    Text9[0].BackColor = Colors::DataRest;
+    Text10.BackColor = Colors::Idle;
+}
