@@ -7,4 +7,6 @@ bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$(nproc)" --target korvane
-exec ./build/src/app/korvane
+# Started in samples/, so that Data Load finds the sample puzzle at once.
+cd samples
+exec ../build/src/app/korvane

@@ -1,14 +1,14 @@
-#include "korvane.h"
+#include <QApplication>
 
-namespace {
-struct SilentPort : MessagePort {
-    int MsgBox(const QString&, int) override { return 1; }
-};
-}  // namespace
+#include "mainwindow.h"
 
-int main()
+int main(int argc, char* argv[])
 {
-    SilentPort port;
-    Korvane form(port);
-    return form.selectedValue == QStringLiteral("11") ? 0 : 1;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvane"));
+
+    // Closing the window ends the program; nothing is kept.
+    MainWindow window;
+    window.show();
+    return QApplication::exec();
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <vector>
+
+#include <QWidget>
+
+#include "korvane.h"
+#include "messageboxport.h"
+#include "textboxwidget.h"
+
+// The program's one window: the form and a widget for each of its controls.
+// Every user gesture is handed to the form's handler for it; after each
+// handler, and before each message box, the form's state is mirrored into the
+// widgets. The widgets are named after their controls ("Text1_40", "Text3",
+// "Text9_1").
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Korvane& form() { return form_; }
+    const Korvane& form() const { return form_; }
+
+    // Shows the form's state: each control's text, font size and colours,
+    // touching only the widgets whose state changed.
+    void mirror();
+
+private:
+    TextBoxWidget* addBox(TextBox& box, const QString& name,
+                          double lineHeight = TextBoxWidget::CaptionLineHeight);
+    template <typename Handler> void run(Handler&& handler);
+    void cellKeyReleased(int index, const TextBoxWidget& cell, int keyCode, int shift);
+
+    struct Shown {
+        TextBox* box;
+        TextBoxWidget* widget;
+    };
+
+    MessageBoxPort port_;
+    Korvane form_{port_};
+    std::vector<Shown> boxes_;
+    bool running_ = false;
+};

@@ -1,0 +1,464 @@
+// The window on screen: every control where the layout puts it, in its
+// colours and sizes, texts that fit their boxes, and user gestures that reach
+// the form's handlers and come back as changed widgets.
+#include <memory>
+
+#include <QAbstractTextDocumentLayout>
+#include <QInputMethodEvent>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "gestures.h"
+
+namespace {
+
+QColor colour(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+// Every control's widget name, in the order the form declares them.
+QStringList controlNames()
+{
+    QStringList names;
+    for (int i = 0; i < 81; ++i)
+        names << QStringLiteral("Text1_%1").arg(i);
+    for (int i = 0; i <= 10; ++i)
+        names << QStringLiteral("Text2_%1").arg(i);
+    names << "Text3"
+          << "Text4"
+          << "Text5"
+          << "Text6"
+          << "Text7"
+          << "Text8"
+          << "Text9_0"
+          << "Text9_1"
+          << "Text10";
+    return names;
+}
+
+TextBox& formBox(Korvane& form, const QString& name)
+{
+    const QStringList parts = name.split(u'_');
+    const int index = parts.size() > 1 ? parts[1].toInt() : 0;
+    if (parts[0] == u"Text1")
+        return form.Text1[index];
+    if (parts[0] == u"Text2")
+        return form.Text2[index];
+    if (parts[0] == u"Text9")
+        return form.Text9[index];
+    TextBox* single[] = {&form.Text3, &form.Text4, &form.Text5, &form.Text6,
+                         &form.Text7, &form.Text8, &form.Text10};
+    const int number = parts[0].mid(4).toInt();
+    return *single[number == 10 ? 6 : number - 3];
+}
+
+// Where the ink of every line lies, in viewport pixels, and whether any line
+// is wider than the box.
+struct Ink {
+    QRectF bounds;
+    int lines = 0;
+    bool tooWide = false;
+};
+
+Ink inkOf(const TextBoxWidget& box)
+{
+    Ink ink;
+    const QTextDocument* doc = box.document();
+    const QFontMetricsF metrics(box.font());
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty())
+            continue;
+        const QPointF origin = doc->documentLayout()->blockBoundingRect(block).topLeft();
+        const QTextLayout* layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const QString text = block.text().mid(line.textStart(), line.textLength());
+            QRectF glyphs = metrics.tightBoundingRect(text);
+            glyphs.translate(origin +
+                             QPointF(line.cursorToX(line.textStart()), line.y() + line.ascent()));
+            ink.bounds = ink.bounds.isNull() ? glyphs : ink.bounds.united(glyphs);
+            ink.tooWide = ink.tooWide || line.naturalTextWidth() > line.width() + 0.01;
+            ++ink.lines;
+        }
+    }
+    return ink;
+}
+
+}  // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void windowFrame();
+    void placesAnchoredToTheGrid_data();
+    void placesAnchoredToTheGrid();
+    void everyControlFollowsTheForm_data();
+    void everyControlFollowsTheForm();
+    void tabOrder();
+    void textsFitTheirBoxes_data();
+    void textsFitTheirBoxes();
+
+    void gesturesOnAButton_data();
+    void gesturesOnAButton();
+    void paletteAndCellClicks();
+    void singleViewStashesOnPressBeforeItsClick();
+    void dataSaveAndLoad();
+    void typingIntoACell_data();
+    void typingIntoACell();
+    void inputMethodCommit();
+
+private:
+    std::unique_ptr<MainWindow> window;
+    TextBoxWidget* box(const QString& name) { return boxNamed(*window, name); }
+};
+
+void TestWindow::init()
+{
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TestWindow::cleanup()
+{
+    window.reset();
+}
+
+void TestWindow::windowFrame()
+{
+    QCOMPARE(window->windowTitle(), QStringLiteral("Korvane"));
+    QCOMPARE(window->size(), QSize(461, 539));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
+}
+
+// A few places worked out by hand from the twips of the layout, so that a
+// slip in the form's layout table shows up here too.
+void TestWindow::placesAnchoredToTheGrid_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("top-left cell") << "Text1_0" << QRect(24, 24, 41, 49);
+    QTest::newRow("its right neighbour shares its border") << "Text1_1" << QRect(64, 24, 41, 49);
+    QTest::newRow("the cell below shares its border") << "Text1_9" << QRect(24, 72, 41, 49);
+    QTest::newRow("bottom-right cell") << "Text1_80" << QRect(344, 408, 41, 49);
+    QTest::newRow("digit 1 button") << "Text2_0" << QRect(400, 24, 33, 36);
+    QTest::newRow("digit 9 button") << "Text2_8" << QRect(400, 280, 33, 36);
+    QTest::newRow("correction") << "Text2_10" << QRect(400, 320, 33, 19);
+    QTest::newRow("partial undo") << "Text2_9" << QRect(400, 344, 33, 33);
+    QTest::newRow("message line") << "Text3" << QRect(104, 472, 201, 33);
+    QTest::newRow("Data Save") << "Text9_0" << QRect(24, 472, 33, 33);
+    QTest::newRow("puzzle type") << "Text4" << QRect(400, 472, 33, 33);
+}
+
+void TestWindow::placesAnchoredToTheGrid()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QCOMPARE(box(name)->geometry(), geometry);
+}
+
+void TestWindow::everyControlFollowsTheForm_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString& name : controlNames())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestWindow::everyControlFollowsTheForm()
+{
+    QFETCH(QString, name);
+    TextBoxWidget* widget = box(name);
+    QVERIFY(widget);
+    const TextBox& b = formBox(window->form(), name);
+
+    QCOMPARE(widget->geometry(), QRect(b.Left / 15, b.Top / 15, b.Width / 15, b.Height / 15));
+    QCOMPARE(widget->toPlainText(), QString(b.Text).replace("\r\n", "\n"));
+    QCOMPARE(widget->font().pointSizeF(), b.FontSize);
+    QCOMPARE(widget->palette().color(QPalette::Base), colour(b.BackColor));
+    QCOMPARE(widget->palette().color(QPalette::Text), colour(b.ForeColor));
+    QCOMPARE(widget->isReadOnly(), b.Locked);
+    QCOMPARE(widget->wordWrapMode() != QTextOption::NoWrap, b.MultiLine);
+    QCOMPARE(widget->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(widget->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    // Alignment as laid out: a centred first line has as much room on its
+    // left as on its right; a left-aligned one starts at the margin.
+    const QTextLine first = widget->document()->begin().layout()->lineAt(0);
+    const qreal room = first.width() - first.naturalTextWidth();
+    const qreal start = first.cursorToX(first.textStart());
+    if (b.Centered)
+        QVERIFY2(qAbs(start - room / 2) < 1, qPrintable(QString::number(start)));
+    else
+        QVERIFY2(start < 1, qPrintable(QString::number(start)));
+}
+
+void TestWindow::tabOrder()
+{
+    QStringList expected;
+    for (int i = 0; i < 81; ++i)
+        expected << QStringLiteral("Text1_%1").arg(i);
+    for (int i = 0; i <= 9; ++i)
+        expected << QStringLiteral("Text2_%1").arg(i);
+    expected << "Text3"
+             << "Text4"
+             << "Text2_10"
+             << "Text5"
+             << "Text6"
+             << "Text7"
+             << "Text8"
+             << "Text9_0"
+             << "Text9_1"
+             << "Text10";
+
+    QStringList order;
+    QWidget* w = box("Text1_0");
+    do {
+        if (qobject_cast<TextBoxWidget*>(w))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != box("Text1_0") && order.size() <= expected.size());
+    QCOMPARE(order, expected);
+}
+
+void TestWindow::textsFitTheirBoxes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");  // empty: the text the window starts with
+    QTest::addColumn<double>("points");
+    QTest::addColumn<int>("lines");  // 0: as many as it takes
+
+    QTest::newRow("all candidates, 11 points") << "Text1_40"
+                                               << "123456789" << 11.0 << 0;
+    QTest::newRow("six candidates, 14 points") << "Text1_40"
+                                               << "134679" << 14.0 << 0;
+    QTest::newRow("decided digit, 28 points") << "Text1_40"
+                                              << "8" << 28.0 << 1;
+    QTest::newRow("conflict mark, 28 points") << "Text1_40"
+                                              << "＊" << 28.0 << 1;
+    QTest::newRow("palette digit") << "Text2_7"
+                                   << "" << 20.25 << 1;
+    QTest::newRow("correction") << "Text2_10"
+                                << "" << 9.75 << 1;
+    QTest::newRow("partial undo") << "Text2_9"
+                                  << "" << 9.75 << 2;
+    QTest::newRow("Data Save keeps its words whole") << "Text9_0"
+                                                     << "" << 9.75 << 2;
+    QTest::newRow("Data Load keeps its words whole") << "Text9_1"
+                                                     << "" << 9.75 << 2;
+    QTest::newRow("automatic elimination") << "Text6"
+                                           << "" << 9.75 << 2;
+    QTest::newRow("restore") << "Text10"
+                             << "元に戻す" << 9.75 << 2;
+    QTest::newRow("usage text") << "Text3"
+                                << "" << 9.0 << 2;
+    QTest::newRow("single-number message")
+        << "Text3"
+        << "単数表示されています　戻すには「全数表示」をクリックして下さい" << 9.0 << 2;
+}
+
+void TestWindow::textsFitTheirBoxes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(double, points);
+    QFETCH(int, lines);
+
+    TextBox& b = formBox(window->form(), name);
+    if (!text.isEmpty())
+        b.Text = text;
+    b.FontSize = points;
+    window->mirror();
+
+    const TextBoxWidget* widget = box(name);
+    const Ink ink = inkOf(*widget);
+    const QRect inside = widget->viewport()->rect();
+    QVERIFY2(!ink.tooWide, "a line is wider than its box");
+    // The glyph boxes are whole pixels, up to one more than the ink.
+    QVERIFY2(ink.bounds.top() >= -1 && ink.bounds.bottom() <= inside.height() + 1,
+             qPrintable(QStringLiteral("ink from %1 to %2 in a box %3 high")
+                            .arg(ink.bounds.top())
+                            .arg(ink.bounds.bottom())
+                            .arg(inside.height())));
+    QVERIFY(ink.bounds.left() >= -1 && ink.bounds.right() <= inside.width() + 1);
+    if (lines > 0)
+        QCOMPARE(ink.lines, lines);
+}
+
+// The puzzle-type button flips the type on each click, which makes it a
+// counter of the clicks a gesture raised.
+void TestWindow::gesturesOnAButton_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("a click is one click") << "click" << 1;
+    QTest::newRow("two clicks apart are two") << "two clicks" << 2;
+    QTest::newRow("a double-click is one click") << "double-click" << 1;
+    QTest::newRow("the right button makes no click") << "right click" << 0;
+    QTest::newRow("released over another box is no click") << "drag away" << 0;
+    QTest::newRow("pressed on another box is no click") << "drag in" << 0;
+}
+
+void TestWindow::gesturesOnAButton()
+{
+    QFETCH(QString, gesture);
+    QFETCH(int, clicks);
+
+    QWindow* w = window->windowHandle();
+    const QPoint type = middleOf(*window, "Text4");
+    const QPoint message = middleOf(*window, "Text3");
+    if (gesture == u"click") {
+        QTest::mouseClick(w, Qt::LeftButton, {}, type);
+    } else if (gesture == u"two clicks") {
+        QTest::mouseClick(w, Qt::LeftButton, {}, type);
+        QTest::mouseClick(w, Qt::LeftButton, {}, type);
+    } else if (gesture == u"double-click") {
+        QTest::mouseDClick(w, Qt::LeftButton, {}, type);
+    } else if (gesture == u"right click") {
+        clickOn(*window, "Text4", Qt::RightButton);
+    } else if (gesture == u"drag away") {
+        QTest::mousePress(w, Qt::LeftButton, {}, type);
+        QTest::mouseMove(w, message);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, message);
+    } else if (gesture == u"drag in") {
+        QTest::mousePress(w, Qt::LeftButton, {}, message);
+        QTest::mouseMove(w, type);
+        QTest::mouseRelease(w, Qt::LeftButton, {}, type);
+    }
+
+    QCOMPARE(window->form().diagonalMode, clicks % 2);
+    QCOMPARE(box("Text4")->toPlainText(),
+             clicks % 2 ? QStringLiteral("斜め問題") : QStringLiteral("普通問題"));
+}
+
+void TestWindow::paletteAndCellClicks()
+{
+    clickOn(*window, "Text6");  // automatic elimination on
+    clickOn(*window, "Text2_4");
+    QCOMPARE(window->form().selectedValue, QStringLiteral("5"));
+    QCOMPARE(box("Text2_4")->palette().color(QPalette::Base), colour(Colors::Active));
+    QCOMPARE(box("Text2_10")->palette().color(QPalette::Base), colour(Colors::Idle));
+
+    clickOn(*window, "Text1_40");
+    const TextBoxWidget* placed = box("Text1_40");
+    QCOMPARE(placed->toPlainText(), QStringLiteral("5"));
+    QCOMPARE(placed->font().pointSizeF(), 28.0);
+    QCOMPARE(placed->palette().color(QPalette::Text), colour(Colors::DecidedDigit));
+    // The peers lost the digit, and only they changed.
+    QCOMPARE(box("Text1_41")->toPlainText(), QStringLiteral("12346789"));
+    QCOMPARE(box("Text1_4")->toPlainText(), QStringLiteral("12346789"));
+    QCOMPARE(box("Text1_0")->toPlainText(), QStringLiteral("123456789"));
+    QCOMPARE(box("Text1_41")->font().pointSizeF(), 11.0);
+}
+
+void TestWindow::singleViewStashesOnPressBeforeItsClick()
+{
+    // Another button than the left one raises only the mouse-down.
+    clickOn(*window, "Text7", Qt::RightButton);
+    QCOMPARE(window->form().stashedText[0], QStringLiteral("123456789"));
+    QCOMPARE(window->form().singleView, 0);
+
+    // The click draws on the stash its own press has just refreshed: had the
+    // press come after it, the cells would show the old stash.
+    window->form().stashedText.fill(QString());
+    clickOn(*window, "Text2_2");
+    clickOn(*window, "Text7");
+    QCOMPARE(window->form().singleView, 1);
+    for (int i : {0, 40, 80}) {
+        const TextBoxWidget* cell = box(QStringLiteral("Text1_%1").arg(i));
+        QCOMPARE(cell->toPlainText(), QStringLiteral("3"));
+        QCOMPARE(cell->font().pointSizeF(), 28.0);
+    }
+    QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("単数表示されています")));
+}
+
+void TestWindow::dataSaveAndLoad()
+{
+    clickAll(*window, {"Text2_4", "Text1_40", "Text9_0"});
+    QCOMPARE(box("Text3")->toPlainText(), QStringLiteral("データが保存されました"));
+    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), colour(Colors::Active));
+
+    // Load puts back the saved grid, not the board as it is now.
+    clickAll(*window, {"Text2_2", "Text1_0", "Text9_1"});
+    QCOMPARE(box("Text1_0")->toPlainText(), QStringLiteral("123456789"));
+    QCOMPARE(box("Text1_0")->font().pointSizeF(), 11.0);
+    QCOMPARE(box("Text1_40")->toPlainText(), QStringLiteral("5"));
+    QCOMPARE(box("Text1_40")->palette().color(QPalette::Text), colour(Colors::DecidedDigit));
+    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), colour(Colors::DataRest));
+    QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("使用方法")));
+}
+
+void TestWindow::typingIntoACell_data()
+{
+    QTest::addColumn<QString>("typed");  // after selecting the whole text
+    QTest::addColumn<QString>("candidates");
+    QTest::addColumn<double>("points");
+    QTest::newRow("two digits") << "12"
+                                << "12" << 14.0;
+    QTest::newRow("one digit") << "7"
+                               << "7" << 28.0;
+    QTest::newRow("six digits") << "123456"
+                                << "123456" << 14.0;
+    QTest::newRow("seven digits") << "1234567"
+                                  << "1234567" << 11.0;
+    QTest::newRow("a line break counts as two characters") << "123\n456"
+                                                           << "123\r\n456" << 11.0;
+    QTest::newRow("everything deleted") << "\b"
+                                        << "" << 14.0;
+}
+
+void TestWindow::typingIntoACell()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, candidates);
+    QFETCH(double, points);
+
+    TextBoxWidget* cell = box("Text1_30");
+    clickOn(*window, "Text1_30");
+    QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
+    for (QChar c : typed) {
+        if (c == u'\b')
+            QTest::keyClick(cell, Qt::Key_Backspace);
+        else if (c == u'\n')
+            QTest::keyClick(cell, Qt::Key_Return);
+        else
+            QTest::keyClicks(cell, QString(c));
+    }
+
+    QCOMPARE(window->form().Text1[30].Text, candidates);
+    QCOMPARE(window->form().candidates[30], candidates);
+    QCOMPARE(cell->font().pointSizeF(), points);
+    QCOMPARE(box("Text10")->toPlainText(), QStringLiteral("元に戻す"));
+    QCOMPARE(box("Text10")->palette().color(QPalette::Base), colour(Colors::Active));
+    // Mirroring the new size left the caret behind the last typed character.
+    QCOMPARE(cell->textCursor().position(), QString(typed).remove(u'\b').size());
+    QCOMPARE(cell->textCursor().hasSelection(), false);
+}
+
+void TestWindow::inputMethodCommit()
+{
+    TextBoxWidget* cell = box("Text1_12");
+    QTextCursor all = cell->textCursor();
+    all.select(QTextCursor::Document);
+    cell->setTextCursor(all);
+
+    QInputMethodEvent compose(QStringLiteral("ご"), {});
+    QCoreApplication::sendEvent(cell, &compose);
+    QCOMPARE(window->form().candidates[12], QStringLiteral("123456789"));
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("５"));
+    QCoreApplication::sendEvent(cell, &commit);
+    QCOMPARE(window->form().candidates[12], QStringLiteral("５"));
+    QCOMPARE(cell->font().pointSizeF(), 28.0);
+    QCOMPARE(window->form().restorePending, 1);
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
