@@ -219,24 +219,11 @@ void Korvane::Text6_Click()
     if (autoEliminate == 0) {
         autoEliminate = 1;
         Text6.BackColor = Colors::Active;
-        for (int i = 0; i < CellCount; ++i) {
-            if (decided[i] != 1)
-                continue;
-            selectedValue = Text1[i].Text;
-            EliminateFromPeers(i);
-            FindHiddenSingles();
-        }
+        applyDecidedCells();
     } else {
         autoEliminate = 0;
         Text6.BackColor = Colors::Idle;
-        for (int i = 0; i < CellCount; ++i) {
-            if (decided[i] != 0)
-                continue;
-            Text1[i].Text = FullCandidates;
-            candidates[i] = FullCandidates;
-            Text1[i].FontSize = 11;
-            Text1[i].ForeColor = Colors::Black;
-        }
+        resetUndecidedCells();
     }
     ResetPalette();
 }

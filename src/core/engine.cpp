@@ -148,7 +148,7 @@ bool Korvane::scanUnitForHiddenSingles(const std::array<int, 9>& unit)
     return true;
 }
 
-void Korvane::RebuildCandidates()
+void Korvane::resetUndecidedCells()
 {
     for (int i = 0; i < CellCount; ++i) {
         if (decided[i] != 0)
@@ -159,6 +159,10 @@ void Korvane::RebuildCandidates()
         cell.FontSize = 11;
         cell.ForeColor = Colors::Black;
     }
+}
+
+void Korvane::applyDecidedCells()
+{
     for (int j = 0; j < CellCount; ++j) {
         if (decided[j] != 1)
             continue;
@@ -166,4 +170,10 @@ void Korvane::RebuildCandidates()
         EliminateFromPeers(j);
         FindHiddenSingles();
     }
+}
+
+void Korvane::RebuildCandidates()
+{
+    resetUndecidedCells();
+    applyDecidedCells();
 }

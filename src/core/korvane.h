@@ -153,5 +153,10 @@ private:
     void setTenToContinuous();
     void setTenToRestore();
     void markDuplicate(int cellIndex, const QString& digitText);
+    // Every undecided cell back to "123456789" in 11-point black.
+    void resetUndecidedCells();
+    // Each decided cell in index order: its text into selectedValue, then
+    // elimination from its peers and the hidden-single scan.
+    void applyDecidedCells();
     bool scanUnitForHiddenSingles(const std::array<int, 9>& unit);
 };
