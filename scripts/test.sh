@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal build and an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, each in its own folder.
+# UndefinedBehaviorSanitizer build, each in its own folder. In between, each
+# fuzz target runs for a minute on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
-bash scripts/deps.sh "${BUILD_PACKAGES[@]}"
+bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -18,6 +19,9 @@ run_suite() {
 
 echo "== normal build =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== fuzz targets, 60 seconds each =="
+bash scripts/fuzz.sh 60
 
 echo "== address + undefined sanitizer build =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -219,6 +219,24 @@ QString decodeWindows31J(QByteArrayView bytes, qsizetype maxChars)
     return out;
 }
 
+// Decodes a UTF-8 line. A character beyond U+FFFF would be two UTF-16 code
+// units, so it would shift every later cell of the line by one and could
+// become an entry holding half a character; it becomes one U+FFFD instead.
+QString decodeUtf8(QByteArrayView bytes)
+{
+    const QString decoded =
+        QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless).decode(bytes);
+    QString out;
+    out.reserve(decoded.size());
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        const QChar ch = decoded.at(i);
+        if (ch.isHighSurrogate() && i + 1 < decoded.size() && decoded.at(i + 1).isLowSurrogate())
+            ++i;
+        out += ch.isSurrogate() ? QChar(QChar::ReplacementCharacter) : ch;
+    }
+    return out;
+}
+
 Entries entriesFrom(const LineCollector& collector)
 {
     std::array<QString, LinesRead + 1> lineSlots;
@@ -227,8 +245,7 @@ Entries entriesFrom(const LineCollector& collector)
         const QByteArray& bytes = collector.lines()[i];
         QString& line = lineSlots[static_cast<size_t>(i)];
         if (utf8)
-            line =
-                QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless).decode(bytes);
+            line = decodeUtf8(bytes);
         else
             line = decodeWindows31J(bytes, LineCharacters);
     }

@@ -13,7 +13,8 @@
 //
 // Text is Windows-31J (Shift-JIS, code page 932), unless the file starts with a
 // UTF-8 byte-order mark, or the lines read are valid UTF-8 and hold a byte
-// above 0x7F: then it is UTF-8. Bytes that do not decode become U+FFFD. CR LF,
+// above 0x7F: then it is UTF-8. Bytes that do not decode, and characters
+// beyond U+FFFF, become U+FFFD, so every character is one position. CR LF,
 // a lone LF and a lone CR each end a line.
 namespace puzzlefile {
 

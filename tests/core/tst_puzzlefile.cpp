@@ -235,6 +235,12 @@ void TestPuzzleFile::encodings_data()
     QTest::newRow("UTF-8 without a mark, as editors save it")
         << QByteArray("\xE2\x94\x80\n\xE2\x94\x82\xEF\xBC\x97\xE2\x94\x82\xEF\xBC\x91")
         << QStringList{"7", "1", "", "", "", "", "", "", ""};
+    // Found by the puzzle-file fuzzer: a character beyond U+FFFF was split
+    // into two positions, and its first half became an entry.
+    QTest::newRow("UTF-8 character beyond U+FFFF is one position")
+        << QByteArray("\r\n|\xF0\xA0\xAE\xB7|\xEF\xBC\x95|\xF0\x9F\x98\x80|4|")
+        << QStringList{
+               QString(QChar(0xFFFD)), "5", QString(QChar(0xFFFD)), "4", "", "", "", "", ""};
     QTest::newRow("plain ASCII") << QByteArray("-------------------\n|1|2| | |5|\n")
                                  << QStringList{"1", "2", " ", " ", "5", "", "", "", ""};
     QTest::newRow("bytes that are not Windows-31J become U+FFFD")

@@ -132,3 +132,25 @@ QString invariantViolation(const Korvane& form)
     }
     return faults.join(QStringLiteral("; "));
 }
+
+DecidedSnapshot decidedSnapshot(const Korvane& form)
+{
+    DecidedSnapshot cells;
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        cells.decided[i] = form.decided[i];
+        cells.text[i] = form.Text1[i].Text;
+    }
+    return cells;
+}
+
+QString decidedTextViolation(const DecidedSnapshot& before, const Korvane& after, int editedCell)
+{
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        if (i != editedCell && before.decided[i] == 1 && after.decided[i] == 1 &&
+            before.text[i] != after.Text1[i].Text)
+            return QStringLiteral("decided cell %1 changed from \"%2\" to \"%3\"")
+                .arg(i)
+                .arg(before.text[i], after.Text1[i].Text);
+    }
+    return QString();
+}

@@ -76,3 +76,18 @@ QString formState(const Korvane& form);
 // diagonalMode and autoEliminate; every flag and decided entry is 0 or 1.
 // Returns an empty string when all hold, otherwise what is wrong.
 QString invariantViolation(const Korvane& form);
+
+// Which cells are decided and what they show, taken before an action.
+struct DecidedSnapshot {
+    std::array<int, Korvane::CellCount> decided{};
+    std::array<QString, Korvane::CellCount> text;
+};
+DecidedSnapshot decidedSnapshot(const Korvane& form);
+
+// The rule for the actions that may not touch a decided cell (all but
+// clear-all, Data Load and the single-number display, which the caller
+// leaves out): a cell decided both before and after shows the same text.
+// `editedCell` is the cell a typed edit just changed, exempt from the rule.
+// Returns an empty string when it holds, otherwise the first cell that broke it.
+QString decidedTextViolation(const DecidedSnapshot& before, const Korvane& after,
+                             int editedCell = -1);

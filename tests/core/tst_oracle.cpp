@@ -1,0 +1,181 @@
+// Solving against an oracle: puzzles that qqwing generates at test time, each
+// loaded from a drawn Shift-JIS mondai.txt and worked by automatic and
+// continuous elimination, then compared with qqwing's solution; and diagonal
+// puzzles of our own whose solutions are known.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "actionplayer.h"
+#include "testsupport.h"
+
+namespace {
+
+struct Puzzle {
+    QString givens;
+    QString solution;
+};
+
+// Never skipped: without qqwing the test fails, so CI cannot pass silently.
+QList<Puzzle> generate(const QString& difficulty, int count, const QStringList& extra = {})
+{
+    QProcess qqwing;
+    qqwing.start(QStringLiteral("qqwing"),
+                 QStringList{"--generate", QString::number(count), "--difficulty", difficulty,
+                             "--one-line", "--solution"} +
+                     extra);
+    QList<Puzzle> puzzles;
+    if (!qqwing.waitForFinished(300000) || qqwing.exitCode() != 0) {
+        qWarning("qqwing did not run: %s", qPrintable(qqwing.errorString()));
+        return puzzles;
+    }
+    const QStringList lines =
+        QString::fromLatin1(qqwing.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+        puzzles.append({lines[i].trimmed(), lines[i + 1].trimmed()});
+    return puzzles;
+}
+
+// Loads the puzzle from its drawn file and solves as far as the program can.
+// Returns the grid the decided cells show ('.' for the others) and leaves
+// every message box it saw in `prompts`.
+QString solve(const Puzzle& puzzle, bool diagonal, QStringList& prompts, QString& fault)
+{
+    QFile file(QStringLiteral("mondai.txt"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(drawnGrid(puzzle.givens));
+    file.close();
+
+    Fixture f;
+    Korvane& k = f.form;
+    k.Text9_click(1);
+    if (diagonal)
+        k.Text4_click();
+    k.Text6_Click();
+    k.Text10_click();
+    prompts = f.port.prompts();
+    fault = invariantViolation(k);
+    QString grid;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        grid.append(k.decided[i] == 1 && k.Text1[i].Text.size() == 1 ? k.Text1[i].Text.at(0)
+                                                                     : QChar(u'.'));
+    return grid;
+}
+
+// Made for these tests: solvable by singles with both diagonals as units,
+// not without them.
+const QList<Puzzle> madeDiagonalPuzzles{
+    {".4.3..7.5.......2....5...........49.....9.2.38...........6...5.67..............68",
+     "249368715356971824781542639512783496467195283893426571928614357675839142134257968"},
+    {".5.....8...96..2.....7.....9...57.......8....6......94..41.......8......321......",
+     "256394781479618253813725649932457816145986327687231594564172938798543162321869475"},
+    {".....5.....5.......7.3............2.....6.98..439.......42..7.....1...4...1.58..3",
+     "936815472415627839278394561897541326152763984643982157564239718389176245721458693"},
+};
+
+// Empty when `grid` fills every unit (both diagonals too) with 1..9.
+QString diagonalSudokuFault(const QString& grid)
+{
+    QList<QList<int>> unitList;
+    for (int n = 0; n < 9; ++n) {
+        QList<int> row, column, box;
+        for (int p = 0; p < 9; ++p) {
+            row.append(9 * n + p);
+            column.append(9 * p + n);
+            box.append(27 * (n / 3) + 3 * (n % 3) + 9 * (p / 3) + p % 3);
+        }
+        unitList << row << column << box;
+    }
+    unitList << QList<int>{0, 10, 20, 30, 40, 50, 60, 70, 80}
+             << QList<int>{8, 16, 24, 32, 40, 48, 56, 64, 72};
+    for (const QList<int>& unit : unitList) {
+        QString seen;
+        for (int cell : unit)
+            seen.append(grid.at(cell));
+        std::sort(seen.begin(), seen.end());
+        if (seen != u"123456789")
+            return seen;
+    }
+    return QString();
+}
+
+}  // namespace
+
+class TestOracle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(dir.isValid() && QDir::setCurrent(dir.path())); }
+    void qqwingPuzzles_data();
+    void qqwingPuzzles();
+    void diagonalPuzzles();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestOracle::qqwingPuzzles_data()
+{
+    QTest::addColumn<QString>("difficulty");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("mustSolve");
+    QTest::addColumn<QStringList>("extra");
+    // Symmetric puzzles come out of qqwing's "simple" search much sooner.
+    QTest::newRow("simple: solved")
+        << "simple" << 200 << true << QStringList{"--symmetry", "rotate90"};
+    QTest::newRow("easy: solved") << "easy" << 200 << true << QStringList();
+    QTest::newRow("intermediate: no wrong digit")
+        << "intermediate" << 100 << false << QStringList();
+    QTest::newRow("expert: no wrong digit") << "expert" << 100 << false << QStringList();
+}
+
+void TestOracle::qqwingPuzzles()
+{
+    QFETCH(QString, difficulty);
+    QFETCH(int, count);
+    QFETCH(bool, mustSolve);
+    QFETCH(QStringList, extra);
+
+    const QList<Puzzle> puzzles = generate(difficulty, count, extra);
+    QCOMPARE(puzzles.size(), count);
+    int solved = 0;
+    for (const Puzzle& puzzle : puzzles) {
+        QStringList prompts;
+        QString fault;
+        const QString grid = solve(puzzle, false, prompts, fault);
+        QVERIFY2(prompts.isEmpty() && fault.isEmpty(),
+                 qPrintable(puzzle.givens + u' ' + prompts.join(u',') + u' ' + fault));
+        for (int i = 0; i < Korvane::CellCount; ++i) {
+            if (mustSolve || grid.at(i) != u'.')
+                QVERIFY2(grid.at(i) == puzzle.solution.at(i),
+                         qPrintable(QStringLiteral("%1: cell %2 shows %3, solution %4")
+                                        .arg(puzzle.givens)
+                                        .arg(i)
+                                        .arg(grid.at(i))
+                                        .arg(puzzle.solution.at(i))));
+        }
+        solved += grid == puzzle.solution;
+    }
+    qInfo("%s: %d of %d solved completely, none wrong, no message box", qPrintable(difficulty),
+          solved, count);
+}
+
+void TestOracle::diagonalPuzzles()
+{
+    for (const Puzzle& puzzle : madeDiagonalPuzzles) {
+        QCOMPARE(diagonalSudokuFault(puzzle.solution), QString());
+        QStringList prompts;
+        QString fault;
+        QCOMPARE(solve(puzzle, true, prompts, fault), puzzle.solution);
+        QCOMPARE(prompts, QStringList());
+        QCOMPARE(fault, QString());
+        // Without the diagonals the same givens leave cells open.
+        QVERIFY(solve(puzzle, false, prompts, fault) != puzzle.solution);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestOracle)
+#include "tst_oracle.moc"

@@ -1,0 +1,263 @@
+#include "actionplayer.h"
+
+#include <QFile>
+
+#include "puzzlefile.h"
+#include "testsupport.h"
+
+namespace {
+
+const QString puzzleFile = QStringLiteral("mondai.txt");
+
+void writePuzzleFile(QByteArrayView bytes)
+{
+    QFile file(puzzleFile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes.data(), bytes.size());
+}
+
+// The fuzz input, read a byte at a time; zeros once it runs out.
+class Input {
+public:
+    explicit Input(QByteArrayView bytes) : bytes_(bytes) {}
+    bool atEnd() const { return pos_ >= bytes_.size(); }
+    int next() { return atEnd() ? 0 : static_cast<unsigned char>(bytes_[pos_++]); }
+    QByteArrayView take(qsizetype n)
+    {
+        n = std::min(n, bytes_.size() - pos_);
+        const QByteArrayView out = bytes_.sliced(pos_, n);
+        pos_ += n;
+        return out;
+    }
+
+private:
+    QByteArrayView bytes_;
+    qsizetype pos_ = 0;
+};
+
+const QString solvable = QStringLiteral(".......19...3..5..57...92.6.27......64.28......1.6...7"
+                                        "...8.5..41.......2.9..7....");
+
+// The files a Load with a file present finds: a drawn puzzle, one with the
+// same digit twice in a row, odd characters at the cell positions, or bytes
+// taken from the input.
+QByteArray puzzleFileFor(Input& in)
+{
+    switch (in.next() % 5) {
+    case 0:
+        return drawnGrid(solvable);
+    case 1:
+        return drawnGrid(QStringLiteral("55") + QString(79, u'.'));
+    case 2:
+        return QByteArray("\r\n 0 a \xEF\xBC\x91 \xE3\x80\x80 - x\r\n\r\n 1\n\n 2\r\r 3");
+    case 3:
+        return QByteArray();
+    default:
+        return in.take(in.next()).toByteArray();
+    }
+}
+
+// Answers the file error box from the input: OK, Cancel, Try Again, Try
+// Again after the file has appeared, or Continue. OK everywhere else.
+struct InputPort : MessagePort {
+    explicit InputPort(Input& input) : in(input) {}
+    int MsgBox(const QString&, int buttons) override
+    {
+        if (buttons != 6)
+            return 1;
+        switch (in.next() % 5) {
+        case 0:
+            return 1;
+        case 1:
+            return 2;
+        case 2:
+            return 10;
+        case 3:
+            writePuzzleFile(drawnGrid(solvable));
+            return 10;
+        default:
+            return 11;
+        }
+    }
+    Input& in;
+};
+
+QString typedText(Input& in)
+{
+    static const QStringList pool{
+        QString(),
+        QStringLiteral("5"),
+        QStringLiteral("１"),
+        QStringLiteral("９"),
+        QStringLiteral(":"),
+        QStringLiteral("\r\n"),
+        QStringLiteral("12\r\n3"),
+        QStringLiteral("a"),
+        QStringLiteral("Ab"),
+        QStringLiteral("0"),
+        QStringLiteral("＊"),
+        QStringLiteral(" "),
+        QStringLiteral("　"),
+        QStringLiteral("123456789"),
+        QStringLiteral("13"),
+        QStringLiteral("99"),
+        QString(500, u'7') + QStringLiteral("123"),
+    };
+    const int pick = in.next();
+    if (pick < 9)
+        return QString(QChar(u'1' + pick));
+    if (pick < 9 + pool.size())
+        return pool[pick - 9];
+    // A text spelled from the input in an alphabet of digits and the rest.
+    static const QString alphabet = QStringLiteral("123456789１５:\r\na ＊");
+    QString text;
+    for (char b : in.take(in.next() % 24))
+        text.append(alphabet.at(static_cast<unsigned char>(b) % alphabet.size()));
+    return text;
+}
+
+}  // namespace
+
+QByteArray drawnGrid(const QString& puzzle)
+{
+    const QByteArray rule = QByteArray("\x84\x9F").repeated(19) + "\r\n";
+    QByteArray out = rule;
+    for (int r = 0; r < 9; ++r) {
+        out += "\x84\xA0";
+        for (int c = 0; c < 9; ++c) {
+            const QChar ch = puzzle.at(9 * r + c);
+            if (ch >= u'1' && ch <= u'9')
+                out += QByteArray("\x82") + char(0x4F + ch.digitValue());
+            else
+                out += "\x81\x40";
+            out += "\x84\xA0";
+        }
+        out += "\r\n" + rule;
+    }
+    return out;
+}
+
+QString checkPuzzleFileLoad(QByteArrayView bytes)
+{
+    writePuzzleFile(bytes);
+    Fixture f;
+    f.form.Text9_click(1);
+    if (!f.port.calls.isEmpty())
+        return QStringLiteral("message box: ") + f.port.calls.first().prompt;
+    const puzzlefile::Entries parsed = puzzlefile::parse(bytes);
+    for (int k = 0; k < Korvane::CellCount; ++k) {
+        const QString& entry = f.form.savedGrid[k];
+        if (entry.size() > 1 || (entry.size() == 1 && entry.at(0).isSurrogate()))
+            return QStringLiteral("entry %1 is not one character: %2")
+                .arg(k)
+                .arg(QString::fromLatin1(
+                    QByteArray::fromRawData(reinterpret_cast<const char*>(entry.utf16()),
+                                            entry.size() * 2)
+                        .toHex()));
+        if (entry != parsed[k])
+            return QStringLiteral("entry %1 read as \"%2\", parsed as \"%3\"")
+                .arg(k)
+                .arg(entry, parsed[k]);
+        if (f.form.decided[k] != (entry.isEmpty() ? 0 : 1) ||
+            (!entry.isEmpty() && f.form.Text1[k].Text != entry))
+            return QStringLiteral("entry %1 \"%2\" placed wrongly").arg(k).arg(entry);
+    }
+    return invariantViolation(f.form);
+}
+
+QString playActions(QByteArrayView bytes)
+{
+    Input in(bytes);
+    InputPort port(in);
+    Korvane form(port);
+    QFile::remove(puzzleFile);
+
+    QStringList played;
+    DecidedSnapshot reference = decidedSnapshot(form);
+    while (!in.atEnd()) {
+        int editedCell = -1;
+        bool board_replaced = false;
+        switch (in.next() % 14) {
+        case 0: {
+            const int index = in.next() % 13 - 1;
+            played.append(QStringLiteral("palette %1").arg(index));
+            form.Text2_click(index);
+            break;
+        }
+        case 1: {
+            const int index = in.next() % 83 - 1;
+            played.append(QStringLiteral("click %1").arg(index));
+            form.Text1_click(index);
+            break;
+        }
+        case 2: {
+            editedCell = in.next() % 81;
+            const QString text = typedText(in);
+            played.append(QStringLiteral("type %1 \"%2\"").arg(editedCell).arg(text.left(40)));
+            form.Text1[editedCell].Text = text;
+            form.Text1_KeyUp(editedCell, in.next(), 0);
+            break;
+        }
+        case 3:
+            played.append(QStringLiteral("clear all"));
+            form.Text5_Click();
+            board_replaced = true;
+            break;
+        case 4:
+            played.append(QStringLiteral("puzzle type"));
+            form.Text4_click();
+            break;
+        case 5:
+            played.append(QStringLiteral("automatic elimination"));
+            form.Text6_Click();
+            break;
+        case 6:
+            played.append(QStringLiteral("continuous elimination / restore"));
+            form.Text10_click();
+            break;
+        case 7:
+            played.append(QStringLiteral("single-number display"));
+            form.Text7_MouseDown(1, 0, 10, 10);
+            form.Text7_Click();
+            break;
+        case 8:
+            played.append(QStringLiteral("press on single-number display"));
+            form.Text7_MouseDown(1, 0, 10, 10);
+            break;
+        case 9:
+            played.append(QStringLiteral("all-numbers display"));
+            form.Text8_Click();
+            break;
+        case 10:
+            played.append(QStringLiteral("save"));
+            form.Text9_click(0);
+            break;
+        case 11: {
+            const QByteArray file = puzzleFileFor(in);
+            played.append(QStringLiteral("load from %1 bytes").arg(file.size()));
+            writePuzzleFile(file);
+            form.Text9_click(1 + in.next() % 2);
+            board_replaced = true;
+            break;
+        }
+        default:
+            played.append(QStringLiteral("load without a file"));
+            QFile::remove(puzzleFile);
+            form.Text9_click(1);
+            board_replaced = true;
+            break;
+        }
+
+        QString fault = invariantViolation(form);
+        // The single-number display blanks the board; its end puts the texts
+        // of the moment it began back, so the rule spans the whole display.
+        if (fault.isEmpty() && form.singleView == 0) {
+            if (!board_replaced)
+                fault = decidedTextViolation(reference, form, editedCell);
+            reference = decidedSnapshot(form);
+        }
+        if (!fault.isEmpty())
+            return fault + QStringLiteral("\nafter: ") + played.join(QStringLiteral(", "));
+    }
+    return QString();
+}

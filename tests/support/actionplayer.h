@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Drivers shared by the fuzz targets and the corpus replay test. Both work in
+// the current directory: they write, read and remove mondai.txt there.
+
+// The givens of an 81-character puzzle ('.' or '0' for an empty cell) drawn
+// as a Shift-JIS mondai.txt grid: box-drawing rules, full-width digits and
+// ideographic spaces for empty cells, CR LF line ends.
+QByteArray drawnGrid(const QString& puzzle);
+
+// Writes `bytes` as mondai.txt and runs Data Load on a fresh form. Every entry
+// of savedGrid must then be empty or one character, equal to what
+// puzzlefile::parse makes of the same bytes, placed as a decided cell when
+// not empty; no message box may open and the form's rules must hold.
+// Returns an empty string, or what went wrong.
+QString checkPuzzleFileLoad(QByteArrayView bytes);
+
+// Decodes `bytes` into a sequence of user actions (cell clicks, palette
+// choices, typed texts, every button, Save, Load with and without a file,
+// any answer to the file error box) and plays it on a fresh form, checking
+// invariantViolation and decidedTextViolation after every action. Returns an
+// empty string, or the broken rule and the actions that led to it.
+QString playActions(QByteArrayView bytes);
