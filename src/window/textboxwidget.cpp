@@ -1,6 +1,7 @@
 #include "textboxwidget.h"
 
 #include <algorithm>
+#include <map>
 
 #include <QFontDatabase>
 #include <QInputMethodEvent>
@@ -74,6 +75,13 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
 
 QFont TextBoxWidget::faceAt(double points)
 {
+    // A handful of sizes is ever asked for. Handing out the same font object
+    // each time keeps its resolved face, so a new size costs no font look-up.
+    static std::map<double, QFont> known;
+    const auto found = known.find(points);
+    if (found != known.end())
+        return found->second;
+
     static const QString intended = QStringLiteral("HG創英角ｺﾞｼｯｸUB");
     static const bool haveIntended = QFontDatabase::hasFamily(intended);
     QFont font;
@@ -87,6 +95,7 @@ QFont TextBoxWidget::faceAt(double points)
         font.setStretch(95);
     }
     font.setPointSizeF(points);
+    known.emplace(points, font);
     return font;
 }
 
@@ -111,10 +120,21 @@ QString TextBoxWidget::formText() const
 void TextBoxWidget::mirror(const TextBox& state)
 {
     mirroring_ = true;
-    if (state.FontSize != shown_.FontSize)
-        showFontSize(state.FontSize);
-    if (state.Text != shown_.Text)
-        showText(state.Text);
+    // Every change of text, line height or font lays the text out afresh, and
+    // that is what a mirror costs. The text and its line height go in as one
+    // edit, so a box is laid out at most twice; when the font changes too, the
+    // in-between layout is the one of the shorter text.
+    const bool newSize = state.FontSize != shown_.FontSize;
+    const bool newText = state.Text != shown_.Text;
+    const bool fontFirst = newSize && newText && state.Text.size() > shown_.Text.size();
+    if (fontFirst)
+        setFont(faceAt(state.FontSize));
+    if (newText)
+        showText(state.Text, newSize ? state.FontSize : shown_.FontSize);
+    else if (newSize)
+        fitLines(state.FontSize);
+    if (newSize && !fontFirst)
+        setFont(faceAt(state.FontSize));
     if (state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor)
         showColours(state.ForeColor, state.BackColor);
     mirroring_ = false;
@@ -125,20 +145,25 @@ void TextBoxWidget::mirror(const TextBox& state)
     shown_.BackColor = state.BackColor;
 }
 
-void TextBoxWidget::showText(const QString& formText)
+void TextBoxWidget::showText(const QString& formText, double points)
 {
     const int caret = textCursor().position();
-    setPlainText(toWidgetText(formText));
-    fitLines();
+    // Replacing the whole text in one edit, rather than setPlainText and a
+    // second edit for the line height, lays it out once. A fresh text has no
+    // history to keep: turning undo off clears it, as setPlainText does.
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor all(doc);
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.insertText(toWidgetText(formText));
+    all.select(QTextCursor::Document);
+    all.mergeBlockFormat(linesFor(points));
+    all.endEditBlock();
+    doc->setUndoRedoEnabled(true);
     QTextCursor cursor = textCursor();
-    cursor.setPosition(std::min(caret, document()->characterCount() - 1));
+    cursor.setPosition(std::min(caret, doc->characterCount() - 1));
     setTextCursor(cursor);
-}
-
-void TextBoxWidget::showFontSize(double points)
-{
-    setFont(faceAt(points));
-    fitLines();
 }
 
 void TextBoxWidget::showColours(quint32 fore, quint32 back)
@@ -149,12 +174,18 @@ void TextBoxWidget::showColours(quint32 fore, quint32 back)
     setPalette(colours);
 }
 
-void TextBoxWidget::fitLines()
+QTextBlockFormat TextBoxWidget::linesFor(double points) const
 {
-    QTextDocument* doc = document();
-    const double em = font().pointSizeF() * logicalDpiY() / 72.0;
+    const double em = points * logicalDpiY() / 72.0;
     QTextBlockFormat lines;
     lines.setLineHeight(em * lineHeight_, QTextBlockFormat::FixedHeight);
+    return lines;
+}
+
+void TextBoxWidget::fitLines(double points)
+{
+    QTextDocument* doc = document();
+    const QTextBlockFormat lines = linesFor(points);
 
     // A change of size while the user types joins the user's last edit, so
     // that undo does not stop at an invisible step; a fresh text has no

@@ -63,10 +63,11 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    void showText(const QString& formText);
-    void showFontSize(double points);
+    void showText(const QString& formText, double points);
     void showColours(quint32 fore, quint32 back);
-    void fitLines();
+    // The line spacing for text of `points`, and applying it to every line.
+    QTextBlockFormat linesFor(double points) const;
+    void fitLines(double points);
     void notePress(const QMouseEvent* event);
 
     TextBox shown_;  // what the widget shows, as the form would keep it

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QString>
+
+#include "korvane.h"
+
+// Boards and form states the benchmarks start from. Every board is 81
+// characters in reading order, '.' for an open cell.
+namespace benchdata {
+
+// A puzzle that naked and hidden singles solve in normal mode, and its
+// solution.
+inline const QString NormalGivens = QStringLiteral(".......19"
+                                                   "...3..5.."
+                                                   "57...92.6"
+                                                   ".27......"
+                                                   "64.28...."
+                                                   "..1.6...7"
+                                                   "...8.5..4"
+                                                   "1.......2"
+                                                   ".9..7....");
+inline const QString NormalSolution = QStringLiteral("236758419"
+                                                     "419326578"
+                                                     "578149236"
+                                                     "827591643"
+                                                     "643287951"
+                                                     "951463827"
+                                                     "762815394"
+                                                     "185934762"
+                                                     "394672185");
+
+// The same for diagonal mode: 18 givens, solved by singles only once the two
+// long diagonals count as units.
+inline const QString DiagonalGivens = QStringLiteral(".4.3..7.5"
+                                                     ".......2."
+                                                     "...5....."
+                                                     "......49."
+                                                     "....9.2.3"
+                                                     "8........"
+                                                     "...6...5."
+                                                     "67......."
+                                                     ".......68");
+inline const QString DiagonalSolution = QStringLiteral("249368715"
+                                                       "356971824"
+                                                       "781542639"
+                                                       "512783496"
+                                                       "467195283"
+                                                       "893426571"
+                                                       "928614357"
+                                                       "675839142"
+                                                       "134257968");
+
+// `solution` with every cell kept whose index is in none of `open`.
+QString withOpenCells(const QString& solution, std::initializer_list<int> open);
+
+}  // namespace benchdata
+
+// A message port that answers every box at once with OK and counts them, so a
+// benchmark can refuse to report figures for a run that met a message.
+struct CountingPort : MessagePort {
+    int boxes = 0;
+    int MsgBox(const QString&, int) override
+    {
+        ++boxes;
+        return 1;
+    }
+};
+
+// Places the board's digits as the user would: palette digit, then the cell.
+void placeGivens(Korvane& form, const QString& board);
+
+// Copies every control's state and every module variable of `from` into `to`.
+// The form has no copy assignment (it holds its message port by reference).
+void copyState(Korvane& to, const Korvane& from);
+
+// The named starting points. Each returns the form after the user's steps
+// that lead there; see benchsupport.cpp for the steps.
+enum class Scene {
+    Start,                  // start-up
+    NormalGivensAuto,       // normal givens placed, automatic elimination on
+    NormalGivensAutoDigit,  // as above, palette on the digit of NormalPlacementCell
+    NormalThirtyGivens,     // 30 givens of the normal solution, automatic elimination off
+    NormalSolved,           // NormalGivensAuto after continuous elimination
+    DiagonalGivensAuto,     // diagonal mode, diagonal givens, automatic elimination on
+    Diagonal80Decided,      // diagonal mode, 80 decided cells, automatic elimination on
+    Diagonal80DecidedOff,   // as above with automatic elimination off
+    Diagonal81DecidedUndo,  // diagonal mode, every cell decided, partial undo selected
+};
+void buildScene(Korvane& form, Scene scene);
+
+// The open cell of NormalGivensAuto the placement benchmarks place into, and
+// the palette index of its digit.
+inline constexpr int NormalPlacementCell = 38;
+int normalPlacementPalette();

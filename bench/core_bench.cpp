@@ -1,0 +1,306 @@
+// The form's handlers and procedures on their own, without a window: what a
+// user action costs before anything is drawn.
+//
+// Handlers that change the board run on a fresh copy of a prepared form each
+// iteration; only the handler itself is timed (manual timing), so copying the
+// state back costs nothing in the figures.
+#include <chrono>
+#include <functional>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "benchsupport.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Times `action` on a form that `prepare` has just set up, once per
+// iteration. A run that opened a message box is reported as an error: the
+// figures would then include a path the benchmark did not mean to measure.
+// `outcome`, when given, looks at the form after the last iteration and
+// returns what is wrong with it, or nothing.
+void timeOnFresh(benchmark::State& state, const std::function<void(Korvane&)>& prepare,
+                 const std::function<void(Korvane&)>& action,
+                 const std::function<const char*(const Korvane&)>& outcome = {})
+{
+    CountingPort port;
+    Korvane form(port);
+    Korvane prepared(port);
+    prepare(prepared);
+    for (auto _ : state) {
+        copyState(form, prepared);
+        const auto start = Clock::now();
+        action(form);
+        const auto end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        benchmark::ClobberMemory();
+    }
+    if (port.boxes != 0)
+        state.SkipWithError("a message box opened");
+    else if (const char* fault = outcome ? outcome(form) : nullptr)
+        state.SkipWithError(fault);
+}
+
+void timeOnScene(benchmark::State& state, Scene scene, const std::function<void(Korvane&)>& action,
+                 const std::function<const char*(const Korvane&)>& outcome = {})
+{
+    timeOnFresh(
+        state, [scene](Korvane& form) { buildScene(form, scene); }, action, outcome);
+}
+
+const char* unlessSolved(const Korvane& form, const QString& solution)
+{
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        if (form.decided[i] != 1 || form.Text1[i].Text != solution.mid(i, 1))
+            return "the puzzle was not solved";
+    }
+    return nullptr;
+}
+
+// ---- start-up and the small handlers ----
+
+void BM_FormLoad(benchmark::State& state)
+{
+    CountingPort port;
+    Korvane form(port);
+    for (auto _ : state) {
+        form.Form_Load();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FormLoad)->Name("Core/Form_Load");
+
+void BM_ClearAll(benchmark::State& state)
+{
+    timeOnScene(state, Scene::NormalSolved, [](Korvane& f) { f.Text5_Click(); });
+}
+BENCHMARK(BM_ClearAll)->Name("Core/Text5_Click/ClearSolvedBoard")->UseManualTime();
+
+void BM_PaletteClick(benchmark::State& state)
+{
+    CountingPort port;
+    Korvane form(port);
+    int digit = 0;
+    for (auto _ : state) {
+        form.Text2_click(digit);
+        digit = (digit + 1) % 9;
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaletteClick)->Name("Core/Text2_click/Digit");
+
+// ---- placements ----
+
+void BM_PlacementAutoOn(benchmark::State& state)
+{
+    timeOnScene(
+        state, Scene::NormalGivensAutoDigit, [](Korvane& f) { f.Text1_click(NormalPlacementCell); },
+        [](const Korvane& f) {
+            return f.decided[NormalPlacementCell] == 1 ? nullptr : "nothing was placed";
+        });
+}
+BENCHMARK(BM_PlacementAutoOn)->Name("Core/Text1_click/PlacementAutoOn")->UseManualTime();
+
+void BM_PlacementAutoOnEmpty(benchmark::State& state)
+{
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            f.Text6_Click();
+            f.Text2_click(4);
+        },
+        [](Korvane& f) { f.Text1_click(40); });
+}
+BENCHMARK(BM_PlacementAutoOnEmpty)
+    ->Name("Core/Text1_click/PlacementAutoOnEmptyBoard")
+    ->UseManualTime();
+
+void BM_PlacementDiagonal(benchmark::State& state)
+{
+    // A corner on the main diagonal: four sweeps.
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            buildScene(f, Scene::DiagonalGivensAuto);
+            f.Text2_click(benchdata::DiagonalSolution[0].digitValue() - 1);
+        },
+        [](Korvane& f) { f.Text1_click(0); },
+        [](const Korvane& f) { return f.decided[0] == 1 ? nullptr : "nothing was placed"; });
+}
+BENCHMARK(BM_PlacementDiagonal)->Name("Core/Text1_click/PlacementAutoOnDiagonal")->UseManualTime();
+
+void BM_PartialUndo(benchmark::State& state)
+{
+    timeOnScene(state, Scene::Diagonal81DecidedUndo, [](Korvane& f) { f.Text1_click(40); });
+}
+BENCHMARK(BM_PartialUndo)->Name("Core/Text1_click/PartialUndoOf81Diagonal")->UseManualTime();
+
+void BM_TypedEdit(benchmark::State& state)
+{
+    // Typing a cell down to one digit: conflict scan and hidden singles.
+    timeOnScene(state, Scene::NormalGivensAuto, [](Korvane& f) {
+        f.Text1[NormalPlacementCell].Text = benchdata::NormalSolution.mid(NormalPlacementCell, 1);
+        f.Text1_KeyUp(NormalPlacementCell, 0x31, 0);
+    });
+}
+BENCHMARK(BM_TypedEdit)->Name("Core/Text1_KeyUp/TypedSingleDigit")->UseManualTime();
+
+// ---- automatic elimination, puzzle type, continuous elimination ----
+
+void BM_AutoOnOver30Givens(benchmark::State& state)
+{
+    timeOnScene(state, Scene::NormalThirtyGivens, [](Korvane& f) { f.Text6_Click(); });
+}
+BENCHMARK(BM_AutoOnOver30Givens)->Name("Core/Text6_Click/AutoOnOver30Givens")->UseManualTime();
+
+void BM_AutoOnOver80Diagonal(benchmark::State& state)
+{
+    timeOnScene(state, Scene::Diagonal80DecidedOff, [](Korvane& f) { f.Text6_Click(); });
+}
+BENCHMARK(BM_AutoOnOver80Diagonal)
+    ->Name("Core/Text6_Click/AutoOnOver80DiagonalDecided")
+    ->UseManualTime();
+
+void BM_AutoOff(benchmark::State& state)
+{
+    timeOnScene(state, Scene::NormalGivensAuto, [](Korvane& f) { f.Text6_Click(); });
+}
+BENCHMARK(BM_AutoOff)->Name("Core/Text6_Click/AutoOff")->UseManualTime();
+
+void BM_ToDiagonal80(benchmark::State& state)
+{
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            buildScene(f, Scene::Diagonal80Decided);
+            f.Text4_click();  // back to normal, so that the timed click goes to diagonal
+        },
+        [](Korvane& f) { f.Text4_click(); });
+}
+BENCHMARK(BM_ToDiagonal80)->Name("Core/Text4_click/ToDiagonalOver80Decided")->UseManualTime();
+
+void BM_ContinuousNormal(benchmark::State& state)
+{
+    timeOnScene(
+        state, Scene::NormalGivensAuto, [](Korvane& f) { f.Text10_click(); },
+        [](const Korvane& f) { return unlessSolved(f, benchdata::NormalSolution); });
+}
+BENCHMARK(BM_ContinuousNormal)->Name("Core/Text10_click/SolveNormal")->UseManualTime();
+
+void BM_ContinuousDiagonal(benchmark::State& state)
+{
+    timeOnScene(
+        state, Scene::DiagonalGivensAuto, [](Korvane& f) { f.Text10_click(); },
+        [](const Korvane& f) { return unlessSolved(f, benchdata::DiagonalSolution); });
+}
+BENCHMARK(BM_ContinuousDiagonal)->Name("Core/Text10_click/SolveDiagonal")->UseManualTime();
+
+void BM_Restore80(benchmark::State& state)
+{
+    // A typed edit makes the button a restore, which rebuilds every cell.
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            buildScene(f, Scene::Diagonal80Decided);
+            f.Text1[40].Text = QStringLiteral("12");
+            f.Text1_KeyUp(40, 0x32, 0);
+        },
+        [](Korvane& f) { f.Text10_click(); });
+}
+BENCHMARK(BM_Restore80)->Name("Core/Text10_click/RestoreOver80Diagonal")->UseManualTime();
+
+void BM_Rebuild80(benchmark::State& state)
+{
+    // The rebuild leaves the board as it found it, so it can run again as is.
+    CountingPort port;
+    Korvane form(port);
+    buildScene(form, Scene::Diagonal80Decided);
+    for (auto _ : state) {
+        form.RebuildCandidates();
+        benchmark::ClobberMemory();
+    }
+    if (port.boxes != 0 || form.conflictFlag != 0)
+        state.SkipWithError("the rebuild met a conflict");
+}
+BENCHMARK(BM_Rebuild80)->Name("Core/RebuildCandidates/80DecidedDiagonal");
+
+// ---- the displays ----
+
+void BM_SingleViewOn(benchmark::State& state)
+{
+    timeOnScene(state, Scene::NormalGivensAutoDigit, [](Korvane& f) {
+        f.Text7_MouseDown(1, 0, 100, 100);
+        f.Text7_Click();
+    });
+}
+BENCHMARK(BM_SingleViewOn)->Name("Core/Text7/SingleNumberDisplayOn")->UseManualTime();
+
+void BM_SingleViewOff(benchmark::State& state)
+{
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            buildScene(f, Scene::NormalGivensAutoDigit);
+            f.Text7_MouseDown(1, 0, 100, 100);
+            f.Text7_Click();
+        },
+        [](Korvane& f) { f.Text8_Click(); });
+}
+BENCHMARK(BM_SingleViewOff)->Name("Core/Text8_Click/SingleNumberDisplayOff")->UseManualTime();
+
+// ---- Data Save and Data Load ----
+
+// A folder holding the drawn sample grid as mondai.txt, made the current
+// folder for as long as the object lives.
+class PuzzleFolder {
+public:
+    PuzzleFolder() : previous_(QDir::currentPath())
+    {
+        QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"),
+                    dir_.filePath(QStringLiteral("mondai.txt")));
+        QDir::setCurrent(dir_.path());
+    }
+    ~PuzzleFolder() { QDir::setCurrent(previous_); }
+    PuzzleFolder(const PuzzleFolder&) = delete;
+    PuzzleFolder& operator=(const PuzzleFolder&) = delete;
+
+private:
+    QString previous_;
+    QTemporaryDir dir_;
+};
+
+void BM_LoadPuzzleFile(benchmark::State& state)
+{
+    PuzzleFolder folder;
+    CountingPort port;
+    Korvane form(port);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(form.LoadPuzzleFile());
+        benchmark::ClobberMemory();
+    }
+    if (port.boxes != 0 || form.savedGrid[2].isEmpty())
+        state.SkipWithError("mondai.txt was not read");
+}
+BENCHMARK(BM_LoadPuzzleFile)->Name("Core/LoadPuzzleFile/DrawnGrid");
+
+void BM_DataLoadFromFile(benchmark::State& state)
+{
+    PuzzleFolder folder;
+    timeOnScene(state, Scene::NormalSolved, [](Korvane& f) { f.Text9_click(1); });
+}
+BENCHMARK(BM_DataLoadFromFile)->Name("Core/Text9_click/DataLoadFromFile")->UseManualTime();
+
+void BM_DataSave(benchmark::State& state)
+{
+    timeOnScene(state, Scene::NormalSolved, [](Korvane& f) { f.Text9_click(0); });
+}
+BENCHMARK(BM_DataSave)->Name("Core/Text9_click/DataSaveSolved")->UseManualTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

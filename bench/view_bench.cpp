@@ -1,0 +1,346 @@
+// The window on the offscreen platform: building and showing it, mirroring
+// the form into the widgets, and user clicks from the mouse event to the
+// repainted widgets. The offscreen platform paints into memory with the same
+// raster engine a desktop uses, so the figures include layout and painting;
+// only the copy to the screen is left out.
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include "benchsupport.h"
+#include "mainwindow.h"
+#include "textboxwidget.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Counts the paint events text boxes receive, so a benchmark can wait for
+// the window to be drawn and can tell that something was drawn at all.
+class PaintCounter : public QObject {
+public:
+    int boxPaints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->parent() &&
+            qobject_cast<TextBoxWidget*>(watched->parent()))
+            ++boxPaints;
+        return false;
+    }
+};
+
+PaintCounter* paints = nullptr;
+
+// Delivers whatever is pending, the repaints included.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+void clickOn(MainWindow& window, const QString& name)
+{
+    const auto* box = window.findChild<TextBoxWidget*>(name);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                      box->mapTo(&window, box->rect().center()));
+}
+
+// The timed parts of the benchmarks below, kept out of line so that a
+// profiler can count each call on its own (see docs/performance.md):
+// a click with the repaints it causes, and a mirror with or without them.
+[[gnu::noinline]] void clickAndSettle(MainWindow& window, const QString& name)
+{
+    clickOn(window, name);
+    settle();
+}
+
+[[gnu::noinline]] void mirrorAndSettle(MainWindow& window, bool paint)
+{
+    window.mirror();
+    if (paint)
+        settle();
+}
+
+// A shown and painted window.
+std::unique_ptr<MainWindow> shownWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    settle();
+    return window;
+}
+
+// ---- building the window ----
+
+void BM_Build(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto window = std::make_unique<MainWindow>();
+        state.SetIterationTime(secondsSince(start));
+        window.reset();
+        settle();
+    }
+}
+BENCHMARK(BM_Build)->Name("View/Build")->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_BuildAndShow(benchmark::State& state)
+{
+    constexpr int BoxCount = 101;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto window = std::make_unique<MainWindow>();
+        window->show();
+        paints->boxPaints = 0;
+        for (int round = 0; round < 100 && paints->boxPaints < BoxCount; ++round)
+            settle();
+        state.SetIterationTime(secondsSince(start));
+        if (paints->boxPaints < BoxCount) {
+            state.SkipWithError("the window was not painted");
+            break;
+        }
+        window.reset();
+        settle();
+    }
+}
+BENCHMARK(BM_BuildAndShow)
+    ->Name("View/BuildShowAndPaint")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// ---- mirroring ----
+
+void mirrorSolved(benchmark::State& state, bool paint)
+{
+    CountingPort port;
+    Korvane start(port);
+    Korvane solved(port);
+    buildScene(solved, Scene::NormalSolved);
+    auto window = shownWindow();
+    for (auto _ : state) {
+        copyState(window->form(), start);
+        window->mirror();
+        settle();
+        copyState(window->form(), solved);
+        paints->boxPaints = 0;
+        const auto begin = Clock::now();
+        mirrorAndSettle(*window, paint);
+        state.SetIterationTime(secondsSince(begin));
+        if (paint && paints->boxPaints < 81) {
+            state.SkipWithError("the cells were not repainted");
+            break;
+        }
+    }
+}
+
+void BM_MirrorSolved(benchmark::State& state)
+{
+    mirrorSolved(state, false);
+}
+BENCHMARK(BM_MirrorSolved)
+    ->Name("View/Mirror/AfterFullSolve")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_MirrorAndPaintSolved(benchmark::State& state)
+{
+    mirrorSolved(state, true);
+}
+BENCHMARK(BM_MirrorAndPaintSolved)
+    ->Name("View/MirrorAndPaint/AfterFullSolve")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// ---- clicks, from the mouse event to the repainted widgets ----
+
+void BM_PaletteClick(benchmark::State& state)
+{
+    auto window = shownWindow();
+    int digit = 0;
+    for (auto _ : state) {
+        const QString name = QStringLiteral("Text2_%1").arg(digit);
+        const auto begin = Clock::now();
+        clickAndSettle(*window, name);
+        state.SetIterationTime(secondsSince(begin));
+        digit = (digit + 1) % 9;
+    }
+    if (window->form().selectedValue.size() != 1)
+        state.SkipWithError("the palette click did not reach the form");
+}
+BENCHMARK(BM_PaletteClick)
+    ->Name("View/Click/Palette")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// Clicks `control` on a window showing `prepared`, once per iteration; the
+// click and the repaints it causes are timed, showing the prepared state
+// again is not.
+void clickOnFresh(benchmark::State& state, const std::function<void(Korvane&)>& prepare,
+                  const QString& control, const std::function<bool(const Korvane&)>& done)
+{
+    CountingPort port;
+    Korvane prepared(port);
+    prepare(prepared);
+    auto window = shownWindow();
+    for (auto _ : state) {
+        copyState(window->form(), prepared);
+        window->mirror();
+        settle();
+        const auto begin = Clock::now();
+        clickAndSettle(*window, control);
+        state.SetIterationTime(secondsSince(begin));
+        if (!done(window->form())) {
+            state.SkipWithError("the click did not do what it should");
+            break;
+        }
+    }
+}
+
+void clickOnScene(benchmark::State& state, Scene scene, const QString& control,
+                  const std::function<bool(const Korvane&)>& done)
+{
+    clickOnFresh(
+        state, [scene](Korvane& f) { buildScene(f, scene); }, control, done);
+}
+
+bool allDecided(const Korvane& form)
+{
+    return std::all_of(form.decided.begin(), form.decided.begin() + Korvane::CellCount,
+                       [](int d) { return d == 1; });
+}
+
+void BM_CellPlacement(benchmark::State& state)
+{
+    clickOnScene(state, Scene::NormalGivensAutoDigit,
+                 QStringLiteral("Text1_%1").arg(NormalPlacementCell),
+                 [](const Korvane& f) { return f.decided[NormalPlacementCell] == 1; });
+}
+BENCHMARK(BM_CellPlacement)
+    ->Name("View/Click/CellPlacementAutoOn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickSolveNormal(benchmark::State& state)
+{
+    clickOnScene(state, Scene::NormalGivensAuto, QStringLiteral("Text10"), allDecided);
+}
+BENCHMARK(BM_ClickSolveNormal)
+    ->Name("View/Click/SolveNormal")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickSolveDiagonal(benchmark::State& state)
+{
+    clickOnScene(state, Scene::DiagonalGivensAuto, QStringLiteral("Text10"), allDecided);
+}
+BENCHMARK(BM_ClickSolveDiagonal)
+    ->Name("View/Click/SolveDiagonal")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickPartialUndo(benchmark::State& state)
+{
+    clickOnScene(state, Scene::Diagonal81DecidedUndo, QStringLiteral("Text1_40"),
+                 [](const Korvane& f) { return f.decided[40] == 0; });
+}
+BENCHMARK(BM_ClickPartialUndo)
+    ->Name("View/Click/PartialUndoOf81Diagonal")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickAutoOn80(benchmark::State& state)
+{
+    clickOnScene(state, Scene::Diagonal80DecidedOff, QStringLiteral("Text6"),
+                 [](const Korvane& f) { return f.autoEliminate == 1; });
+}
+BENCHMARK(BM_ClickAutoOn80)
+    ->Name("View/Click/AutoOnOver80DiagonalDecided")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickClearAll(benchmark::State& state)
+{
+    clickOnScene(state, Scene::NormalSolved, QStringLiteral("Text5"),
+                 [](const Korvane& f) { return f.decided[0] == 0; });
+}
+BENCHMARK(BM_ClickClearAll)
+    ->Name("View/Click/ClearSolvedBoard")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickSingleViewOn(benchmark::State& state)
+{
+    clickOnScene(state, Scene::NormalGivensAutoDigit, QStringLiteral("Text7"),
+                 [](const Korvane& f) { return f.singleView == 1; });
+}
+BENCHMARK(BM_ClickSingleViewOn)
+    ->Name("View/Click/SingleNumberDisplayOn")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickSingleViewOff(benchmark::State& state)
+{
+    clickOnFresh(
+        state,
+        [](Korvane& f) {
+            buildScene(f, Scene::NormalGivensAutoDigit);
+            f.Text7_MouseDown(1, 0, 100, 100);
+            f.Text7_Click();
+        },
+        QStringLiteral("Text8"), [](const Korvane& f) { return f.singleView == 0; });
+}
+BENCHMARK(BM_ClickSingleViewOff)
+    ->Name("View/Click/SingleNumberDisplayOff")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ClickDataLoad(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"),
+                dir.filePath(QStringLiteral("mondai.txt")));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    clickOnScene(state, Scene::NormalSolved, QStringLiteral("Text9_1"),
+                 [](const Korvane& f) { return !allDecided(f); });
+    QDir::setCurrent(previous);
+}
+BENCHMARK(BM_ClickDataLoad)
+    ->Name("View/Click/DataLoadFromFile")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PaintCounter counter;
+    paints = &counter;
+    app.installEventFilter(&counter);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
