@@ -106,6 +106,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < Korvane::CellCount; ++i) {
         TextBoxWidget* cell = addBox(form_.Text1[i], QStringLiteral("Text1_%1").arg(i),
                                      TextBoxWidget::DigitLineHeight);
+        // A screen reader speaks the cell's place; its text is the value.
+        cell->setAccessibleName(QStringLiteral("%1行%2列").arg(i / 9 + 1).arg(i % 9 + 1));
         connect(cell, &TextBoxWidget::clicked, this,
                 [this, i] { run([&] { form_.Text1_click(i); }); });
         connect(cell, &TextBoxWidget::keyReleased, this,
@@ -147,6 +149,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     connect(addBox(form_.Text10, QStringLiteral("Text10")), &TextBoxWidget::clicked, this,
             [this] { run([&] { form_.Text10_click(); }); });
 
+    nameForScreenReaders();
+
     std::vector<Shown> byTabIndex = boxes_;
     std::stable_sort(byTabIndex.begin(), byTabIndex.end(), [](const Shown& a, const Shown& b) {
         return a.box->TabIndex < b.box->TabIndex;
@@ -170,6 +174,43 @@ TextBoxWidget* MainWindow::addBox(TextBox& box, const QString& name, double line
             [&box, widget] { box.Text = widget->formText(); });
     boxes_.push_back({&box, widget});
     return widget;
+}
+
+void MainWindow::nameForScreenReaders()
+{
+    // Captions change (連続消去 / 元に戻す, 普通問題 / 斜め問題) and some
+    // break over lines, so every box other than a cell is named once for its
+    // role; what it shows at the moment is its value.
+    struct Role {
+        const char* object;
+        const char* name;
+        const char* description;
+    };
+    static const Role roles[] = {
+        {"Text2_9", "部分取消", "次にクリックしたマスの確定数字を取り消します"},
+        {"Text2_10", "修正", "マスの候補をキー入力で修正します"},
+        {"Text3", "メッセージ", ""},
+        {"Text4", "問題の種類", "普通問題と斜め問題を切り替えます"},
+        {"Text5", "全部取消", "盤面をすべて最初の状態に戻します"},
+        {"Text6", "自動消去", "確定した数字を同じ行・列・ブロックの候補から自動で消去します"},
+        {"Text7", "単数表示", "選んだ数字が入りうるマスだけを表示します"},
+        {"Text8", "全数表示", "すべての候補の表示に戻ります"},
+        {"Text9_0", "Data Save", "確定した数字を記憶します"},
+        {"Text9_1", "Data Load", "記憶した数字、または mondai.txt の問題を読み込みます"},
+        {"Text10", "連続消去",
+         "候補が一つのマスを次々に確定します。キー入力で候補を修正した後は「元に戻す」になり、"
+         "その修正を取り消します"},
+    };
+    for (const Role& role : roles) {
+        auto* box = findChild<TextBoxWidget*>(QLatin1String(role.object));
+        box->setAccessibleName(QString::fromUtf8(role.name));
+        box->setAccessibleDescription(QString::fromUtf8(role.description));
+    }
+    for (int digit = 1; digit <= 9; ++digit) {
+        auto* button = findChild<TextBoxWidget*>(QStringLiteral("Text2_%1").arg(digit - 1));
+        button->setAccessibleName(QStringLiteral("数字%1").arg(digit));
+        button->setAccessibleDescription(QStringLiteral("クリックしたマスにこの数字を置きます"));
+    }
 }
 
 void MainWindow::mirror()

@@ -30,6 +30,7 @@ public:
 private:
     TextBoxWidget* addBox(TextBox& box, const QString& name,
                           double lineHeight = TextBoxWidget::CaptionLineHeight);
+    void nameForScreenReaders();
     template <typename Handler> void run(Handler&& handler);
     void cellKeyReleased(int index, const TextBoxWidget& cell, int keyCode, int shift);
 

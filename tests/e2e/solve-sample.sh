@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Drives the real program as a person would, on an X display of its own (run
+# it under xvfb-run): starts korvane in a fresh folder holding a mondai.txt,
+# clicks Data Load, 自動消去 and 連続消去 where they stand on the screen, and
+# reads from a screenshot that every one of the 81 cells shows a decided,
+# dark-red digit. Then it closes the window with Alt+F4, as a user would, and
+# expects the program to end with status 0.
+# Usage: solve-sample.sh KORVANE MONDAI_TXT SCREENSHOT_DIR
+set -euo pipefail
+program=$(realpath "$1")
+puzzle=$2
+shots=$3
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+# poll SECONDS COMMAND...: runs COMMAND until it succeeds, for SECONDS at most.
+poll() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# In the sanitizer build, the leak check at exit must not count what D-Bus
+# and fontconfig keep for the life of the process.
+here=$(dirname "$(realpath "$0")")
+export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0:suppressions=$here/lsan.supp
+
+# A window manager, for Alt+F4; it answers EWMH questions once it is up.
+openbox --sm-disable 2>/dev/null &
+pids+=($!)
+poll 20 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start"
+
+cp "$puzzle" "$work/mondai.txt"
+(cd "$work" && exec "$program") &
+pid=$!
+pids+=("$pid")
+
+window=
+find_window() {
+    window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+    [ -n "$window" ]
+}
+poll 60 find_window || fail "no Korvane window appeared"
+
+title=$(xdotool getwindowname "$window")
+[ "$title" = Korvane ] || fail "window title is '$title'"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "${WIDTH}x${HEIGHT}" = 461x539 ] || fail "client area is ${WIDTH}x${HEIGHT}"
+
+# shot NAME: a screenshot of the window, then its analysis: how many cells
+# show a dark-red digit (at least 30 red-dominant pixels inside the cell's
+# borders), and how many pixels have the pale yellow of the even boxes.
+# Cell r, c covers x 24 + 40c .. 64 + 40c, y 24 + 48r .. 72 + 48r.
+cells=0
+yellow=0
+shot() {
+    import -window "$window" "$shots/$1.png" || return 1
+    read -r cells yellow < <(convert "$shots/$1.png" -depth 8 rgb:- | od -An -v -tu1 -w3 |
+        awk -v width="$WIDTH" '
+        {
+            x = (NR - 1) % width; y = int((NR - 1) / width); r = $1; g = $2; b = $3
+            yellow += (r == 255 && g == 255 && b == 192)
+            c = int((x - 24) / 40); row = int((y - 24) / 48)
+            dx = x - 24 - 40 * c; dy = y - 24 - 48 * row
+            if (x >= 24 && y >= 24 && c < 9 && row < 9 && dx >= 2 && dx <= 38 &&
+                dy >= 2 && dy <= 46 && r >= 128 && g <= 80 && b <= 80)
+                red[row * 9 + c]++
+        }
+        END {
+            for (i = 0; i < 81; i++) n += (red[i] >= 30)
+            print n, yellow + 0
+        }')
+}
+painted() { shot start && ((yellow > 10000)); }
+decided_at_least() { shot "$1" && ((cells >= $2)); }
+click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
+
+# Nothing is decided before the puzzle is loaded: all cells list candidates.
+poll 30 painted || fail "the window was not drawn"
+((cells == 0)) || fail "$cells cells are red before Data Load"
+
+click 80 488 # Data Load
+poll 30 decided_at_least loaded 17 || fail "after Data Load $cells cells are decided"
+((cells < 81)) || fail "Data Load decided every cell at once"
+
+click 368 488 # 自動消去
+click 328 488 # 連続消去
+poll 30 decided_at_least solved 81 || fail "after 連続消去 only $cells of 81 cells are decided"
+
+xdotool windowactivate --sync "$window"
+xdotool key alt+F4
+exited() { ! kill -0 "$pid" 2>/dev/null; }
+poll 30 exited || fail "the program did not end after Alt+F4"
+status=0
+wait "$pid" || status=$?
+((status == 0)) || fail "the program ended with status $status"
+echo "solved: 81 of 81 cells decided; window closed, exit status 0"
