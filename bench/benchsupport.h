@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "korvane.h"
+#include "puzzles.h"
 
 // Boards and form states the benchmarks start from. Every board is 81
 // characters in reading order, '.' for an open cell.
@@ -10,24 +11,8 @@ namespace benchdata {
 
 // A puzzle that naked and hidden singles solve in normal mode, and its
 // solution.
-inline const QString NormalGivens = QStringLiteral(".......19"
-                                                   "...3..5.."
-                                                   "57...92.6"
-                                                   ".27......"
-                                                   "64.28...."
-                                                   "..1.6...7"
-                                                   "...8.5..4"
-                                                   "1.......2"
-                                                   ".9..7....");
-inline const QString NormalSolution = QStringLiteral("236758419"
-                                                     "419326578"
-                                                     "578149236"
-                                                     "827591643"
-                                                     "643287951"
-                                                     "951463827"
-                                                     "762815394"
-                                                     "185934762"
-                                                     "394672185");
+inline const QString& NormalGivens = puzzles::SinglesGivens;
+inline const QString& NormalSolution = puzzles::SinglesSolution;
 
 // The same for diagonal mode: 18 givens, solved by singles only once the two
 // long diagonals count as units.

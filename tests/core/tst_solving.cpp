@@ -4,29 +4,13 @@
 
 #include <QTest>
 
+#include "puzzles.h"
 #include "testsupport.h"
 
 namespace {
 
-// A puzzle that naked and hidden singles solve, with its solution.
-const QString givens = QStringLiteral(".......19"
-                                      "...3..5.."
-                                      "57...92.6"
-                                      ".27......"
-                                      "64.28...."
-                                      "..1.6...7"
-                                      "...8.5..4"
-                                      "1.......2"
-                                      ".9..7....");
-const QString solution = QStringLiteral("236758419"
-                                        "419326578"
-                                        "578149236"
-                                        "827591643"
-                                        "643287951"
-                                        "951463827"
-                                        "762815394"
-                                        "185934762"
-                                        "394672185");
+const QString& givens = puzzles::SinglesGivens;
+const QString& solution = puzzles::SinglesSolution;
 
 // Empty when every row, column and box of `grid` holds 1..9 once.
 QString sudokuFault(const QString& grid)

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "puzzlefile.h"
+#include "puzzles.h"
 #include "testsupport.h"
 
 namespace {
@@ -35,8 +36,7 @@ private:
     qsizetype pos_ = 0;
 };
 
-const QString solvable = QStringLiteral(".......19...3..5..57...92.6.27......64.28......1.6...7"
-                                        "...8.5..41.......2.9..7....");
+const QString& solvable = puzzles::SinglesGivens;
 
 // The files a Load with a file present finds: a drawn puzzle, one with the
 // same digit twice in a row, odd characters at the cell positions, or bytes
