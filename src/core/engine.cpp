@@ -134,8 +134,11 @@ bool Korvane::scanUnitForHiddenSingles(const std::array<int, 9>& unit)
     for (int d = 1; d <= 9; ++d) {
         if (count[d] != 1)
             continue;
-        TextBox& cell = Text1[unit[place[d]]];
-        if (cell.Text.size() <= 1)
+        // A decided cell keeps its digit, even where a typed edit has left it
+        // showing more than one character.
+        const int cellIndex = unit[place[d]];
+        TextBox& cell = Text1[cellIndex];
+        if (cell.Text.size() <= 1 || decided[cellIndex] == 1)
             continue;
         const QString digit(QChar(u'0' + d));
         cell.FontSize = 28;

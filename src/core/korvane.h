@@ -109,7 +109,7 @@ public:
     // back and sets conflictFlag. Never clears the flag.
     void CheckConflict(const QString& digitText);
     // Marks, in every unit, a digit whose candidates stand in one cell only,
-    // unless that cell already shows a single character. Stops at the first
+    // unless that cell already shows a single character or is decided. Stops at the first
     // conflict. Changes texts and styles only, never candidates or decided.
     void FindHiddenSingles();
     // Reads mondai.txt from the current folder into savedGrid, all entries at

@@ -70,6 +70,7 @@ private slots:
     void marks();
     void nothingNew_data();
     void nothingNew();
+    void decidedCellKeepsItsText();
 };
 
 void TestHiddenSingles::marks_data()
@@ -207,6 +208,19 @@ void TestHiddenSingles::nothingNew()
     f.form.FindHiddenSingles();
 
     QCOMPARE(boardState(f.form), before);
+    QVERIFY(f.port.calls.isEmpty());
+}
+
+// Found by the action fuzzer: a decided cell whose text the user typed over
+// with several characters was marked like an undecided one, and lost its text
+// at the next rebuild.
+void TestHiddenSingles::decidedCellKeepsItsText()
+{
+    Fixture f;
+    setUp(f, rowTwoExample(), 0);
+    f.form.decided[23] = 1;
+    f.form.FindHiddenSingles();
+    QCOMPARE(f.form.Text1[23].Text, QStringLiteral("1789"));
     QVERIFY(f.port.calls.isEmpty());
 }
 
