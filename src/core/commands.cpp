@@ -1,4 +1,5 @@
 // Start-up, clear-all and the palette's resting state.
+#include "digits.h"
 #include "korvane.h"
 
 Korvane::Korvane(MessagePort& messagePort) : port(messagePort)
@@ -155,6 +156,14 @@ void Korvane::Text1_KeyUp(int Index, int /*KeyCode*/, int /*Shift*/)
         return;
 
     TextBox& cell = Text1[Index];
+    // An input method in its usual mode types full-width digits; they are
+    // digits here too, in the text the cell shows as well as in its
+    // candidates. One character for one keeps the caret where it was.
+    for (qsizetype i = 0; i < cell.Text.size(); ++i) {
+        const QChar ch = cell.Text.at(i);
+        if (asciiDigit(ch) != ch)
+            cell.Text[i] = asciiDigit(ch);
+    }
     candidates[Index] = cell.Text;
     cell.FontSize = fontSizeForLength(cell.Text.size());
     if (cell.Text.size() == 1)

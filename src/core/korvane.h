@@ -74,7 +74,8 @@ public:
     // digit on show from the cell's candidates.
     void Text1_click(int Index);
     // A key released in cell Index. The view has already copied the cell's
-    // new text into Text1[Index].Text; it becomes the cell's candidates.
+    // new text into Text1[Index].Text; it becomes the cell's candidates, with
+    // each full-width digit "１"-"９" turned into "1"-"9" in both.
     void Text1_KeyUp(int Index, int KeyCode, int Shift);
     // Puzzle type: normal <-> diagonal, the latter after a validity test.
     void Text4_click();

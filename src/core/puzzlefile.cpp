@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include "digits.h"
+
 namespace puzzlefile {
 namespace {
 
@@ -279,11 +281,9 @@ struct FileDescriptor {
 QString entryFor(QStringView cellCharacter)
 {
     if (cellCharacter.size() == 1) {
-        const char16_t u = cellCharacter.at(0).unicode();
-        if (u >= u'１' && u <= u'９')
-            return QString(QChar(u'1' + (u - u'１')));
-        if (u == u'　')
+        if (cellCharacter.at(0) == u'　')
             return QString();
+        return QString(asciiDigit(cellCharacter.at(0)));
     }
     return cellCharacter.toString();
 }

@@ -14,6 +14,8 @@ private slots:
     void duplicate_data();
     void duplicate();
     void editRevealsHiddenSingle();
+    void fullWidthDigitsAreDigits_data();
+    void fullWidthDigitsAreDigits();
 };
 
 void TestTypedEdits::edit_data()
@@ -153,6 +155,59 @@ void TestTypedEdits::editRevealsHiddenSingle()
     QCOMPARE(k.Text1[8].FontSize, 28.0);
     QCOMPARE(k.candidates[8], QStringLiteral("78"));
     QCOMPARE(k.decided[8], 0);
+}
+
+// An input method types "５" for 5. Typed into cell 4, next to a decided 5 in
+// cell 0 and with automatic elimination on, it must count as the digit.
+void TestTypedEdits::fullWidthDigitsAreDigits_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<QString>("prompt");
+
+    const QString none;
+    QTest::newRow("５ is a 5 and clashes with the 5 in its row") << "５"
+                                                                 << "5" << 28.0 << "同じ数あり =5";
+    QTest::newRow("７ alone is a 7") << "７"
+                                     << "7" << 28.0 << none;
+    QTest::newRow("１２３ is three digits") << "１２３"
+                                            << "123" << 14.0 << none;
+    QTest::newRow("full-width and ASCII mixed, seven long") << "１2３4５6９"
+                                                            << "1234569" << 11.0 << none;
+    QTest::newRow("over two lines") << "１２\r\n３"
+                                    << "12\r\n3" << 14.0 << none;
+    QTest::newRow("full-width zero stays") << "０"
+                                           << "０" << 28.0 << none;
+    QTest::newRow("full-width letter stays") << "ａ"
+                                             << "ａ" << 28.0 << none;
+    QTest::newRow("ideographic space stays") << "　"
+                                             << "　" << 28.0 << none;
+    QTest::newRow("the conflict mark stays") << "＊"
+                                             << "＊" << 28.0 << none;
+}
+
+void TestTypedEdits::fullWidthDigitsAreDigits()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(double, size);
+    QFETCH(QString, prompt);
+
+    Fixture f;
+    Korvane& k = f.form;
+    k.Text6_Click();
+    k.Text2_click(4);
+    k.Text1_click(0);  // a decided 5, taken out of cell 4's candidates
+
+    k.Text1[4].Text = typed;
+    k.Text1_KeyUp(4, 229, 0);
+
+    QCOMPARE(k.Text1[4].Text, stored);
+    QCOMPARE(k.candidates[4], stored);
+    QCOMPARE(k.Text1[4].FontSize, size);
+    QCOMPARE(f.port.prompts(), prompt.isEmpty() ? QStringList() : QStringList{prompt});
+    QCOMPARE(k.restorePending, 1);
 }
 
 QTEST_GUILESS_MAIN(TestTypedEdits)
