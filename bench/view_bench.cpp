@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -325,6 +326,153 @@ BENCHMARK(BM_ClickDataLoad)
     ->Name("View/Click/DataLoadFromFile")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+
+// ---- a box full of text ----
+
+// Texts the user can paste or type, by what they cost to lay out: a run of
+// digits is one long word, which the line breaker searches again for every
+// line; kanji break anywhere; line breaks make one block per line; mixed
+// scripts need other faces, bidirectional runs and shaping; full-width
+// digits are each turned into ASCII after the key release.
+enum class Fill { Digits, Kanji, LineBreaks, ShortLines, MixedScripts, FullWidthDigits };
+
+QString fillText(Fill fill, qsizetype length)
+{
+    static const QString units[] = {QStringLiteral("123456789"),
+                                    QStringLiteral("候補数字"),
+                                    QStringLiteral("\n"),
+                                    QStringLiteral("7\n"),
+                                    QStringLiteral("aعربيहिन्दीไทย\u0301é😀５"),
+                                    QStringLiteral("１２３４５６７８９")};
+    const QString& unit = units[int(fill)];
+    QString text;
+    while (TextBoxWidget::formLength(text) < length)
+        text += unit;
+    return TextBoxWidget::fitted(text, length);
+}
+
+// Delivers what is pending and finishes the layout of `box`: a long text is
+// laid out in steps from timers, which would otherwise run after the clock
+// has stopped.
+void settleLayout(TextBoxWidget& box)
+{
+    settle();
+    box.document()->size();
+}
+
+// A shown window whose box `name` has the focus and whose clipboard holds
+// `text`.
+std::unique_ptr<MainWindow> windowToPasteInto(const QString& name, const QString& text,
+                                              TextBoxWidget*& box)
+{
+    auto window = shownWindow();
+    box = window->findChild<TextBoxWidget*>(name);
+    window->activateWindow();
+    box->setFocus();
+    QGuiApplication::clipboard()->setText(text);
+    return window;
+}
+
+// Ctrl+V over the whole text of a box that already holds `length` characters
+// of the same kind: the paste lays the whole box out again, the key release
+// runs the typed-edit handler (in a cell) and the mirror, and the repaint
+// follows. Selecting the old text is not timed.
+void BM_PasteOverFullBox(benchmark::State& state, Fill fill, const char* name)
+{
+    TextBoxWidget* box = nullptr;
+    auto window = windowToPasteInto(QLatin1String(name), fillText(fill, state.range(0)), box);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    settle();
+    for (auto _ : state) {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        settle();
+        const auto begin = Clock::now();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        settleLayout(*box);
+        state.SetIterationTime(secondsSince(begin));
+    }
+    const qsizetype held = std::min<qsizetype>(state.range(0), TextBoxWidget::MaxLength);
+    if (std::abs(TextBoxWidget::formLength(box->toPlainText()) - held) > 1)
+        state.SkipWithError("the box does not hold the pasted text");
+}
+
+// Backspace after the first character of a full cell: the one block the
+// text makes is laid out again.
+void BM_BackspaceInFullCell(benchmark::State& state, Fill fill)
+{
+    TextBoxWidget* cell = nullptr;
+    auto window =
+        windowToPasteInto(QStringLiteral("Text1_40"), fillText(fill, state.range(0)), cell);
+    for (auto _ : state) {
+        QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
+        cell->moveCursor(QTextCursor::Start);
+        cell->moveCursor(QTextCursor::NextCharacter);
+        settle();
+        const auto begin = Clock::now();
+        QTest::keyClick(cell, Qt::Key_Backspace);
+        settleLayout(*cell);
+        state.SetIterationTime(secondsSince(begin));
+    }
+}
+
+// Every cell full at once, as the end of the single-number display can bring
+// back: 81 texts laid out and painted in one mirror.
+void BM_MirrorEveryCellFull(benchmark::State& state, Fill fill)
+{
+    const QString text =
+        fillText(fill, state.range(0)).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    CountingPort port;
+    Korvane start(port);
+    auto window = shownWindow();
+    for (auto _ : state) {
+        copyState(window->form(), start);
+        window->mirror();
+        settle();
+        for (TextBox& cell : window->form().Text1)
+            cell.Text = text;
+        const auto begin = Clock::now();
+        mirrorAndSettle(*window, true);
+        state.SetIterationTime(secondsSince(begin));
+    }
+}
+
+#define KORVANE_FULL_BOX(fill)                                                                     \
+    BENCHMARK_CAPTURE(BM_PasteOverFullBox, fill, Fill::fill, "Text1_40")                           \
+        ->Name("View/FullBox/PasteOverCell/" #fill)                                                \
+        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond);                                                           \
+    BENCHMARK_CAPTURE(BM_BackspaceInFullCell, fill, Fill::fill)                                    \
+        ->Name("View/FullBox/BackspaceInCell/" #fill)                                              \
+        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond);                                                           \
+    BENCHMARK_CAPTURE(BM_MirrorEveryCellFull, fill, Fill::fill)                                    \
+        ->Name("View/FullBox/MirrorAll81Cells/" #fill)                                             \
+        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond)
+KORVANE_FULL_BOX(Digits);
+KORVANE_FULL_BOX(Kanji);
+KORVANE_FULL_BOX(LineBreaks);
+KORVANE_FULL_BOX(ShortLines);
+KORVANE_FULL_BOX(MixedScripts);
+KORVANE_FULL_BOX(FullWidthDigits);
+// A million characters on the clipboard, pasted over a cell's candidates: the
+// cell takes what fits.
+BENCHMARK_CAPTURE(BM_PasteOverFullBox, HugeClipboard, Fill::Digits, "Text1_40")
+    ->Name("View/FullBox/PasteMillionIntoCell/Digits")
+    ->Arg(1'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+// The narrowest box that takes typing, Data Save's button, with the dearest
+// text.
+BENCHMARK_CAPTURE(BM_PasteOverFullBox, DataSave, Fill::Digits, "Text9_0")
+    ->Name("View/FullBox/PasteOverDataSave/Digits")
+    ->Arg(TextBoxWidget::MaxLength)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 # Shared by run.sh and test.sh: the packages every build needs.
-BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev libgl-dev fonts-noto-cjk libbenchmark-dev)
+BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n libbenchmark-dev)
 # What the tests need besides: a virtual X display, a window manager, mouse
 # and keyboard input, screenshots, and the launcher check.
 TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick desktop-file-utils qqwing)

@@ -96,6 +96,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Korvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvane-32.png")));
     setFixedSize(ClientSize);
+    // The layout is drawn left to right. Qt's translation for a language
+    // written right to left would mirror the boxes' alignment; the window
+    // keeps its own direction whatever the locale.
+    setLayoutDirection(Qt::LeftToRight);
 
     port_.setParent(this);
     port_.setBeforeOpen([this] { mirror(); });

@@ -1,7 +1,28 @@
 #include "messageboxport.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+
+namespace {
+
+// Qt sizes a box by its prompt, which leaves the shortest prompts about 115
+// pixels wide: too narrow for a window manager's title bar to show the
+// caption "Korvane" beside its buttons.
+constexpr int MinimumWidth = 240;
+
+void keepCaptionReadable(QMessageBox& box)
+{
+    // Set up last, since the box builds its layout anew when its parts
+    // change. The strut shares the row of the buttons, so the box gets no
+    // taller.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(MinimumWidth, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount() - 1, 0, 1, grid->columnCount());
+    }
+}
+
+}  // namespace
 
 int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
 {
@@ -18,6 +39,7 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
 
     if (buttons != CancelTryContinue) {
         box.addButton(QMessageBox::Ok);
+        keepCaptionReadable(box);
         box.exec();
         return 1;
     }
@@ -28,6 +50,7 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     QPushButton* proceed = box.addButton(QStringLiteral("続行"), QMessageBox::ActionRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
+    keepCaptionReadable(box);
     box.exec();
     const QAbstractButton* answer = box.clickedButton();
     if (answer == retry)

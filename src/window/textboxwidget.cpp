@@ -6,8 +6,11 @@
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
+
+#include "digits.h"
 
 namespace {
 
@@ -26,7 +29,81 @@ QColor toColour(quint32 bgr)
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
+// What starts a new line once inserted into a box: besides the line ends and
+// separators, the two characters the text document reads as frame bounds.
+bool isLineBreak(QChar ch)
+{
+    switch (ch.unicode()) {
+    case u'\n':
+    case u'\r':
+    case QChar::LineSeparator:
+    case QChar::ParagraphSeparator:
+    case 0xFDD0:
+    case 0xFDD1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A key the text box takes as a command (select all, paste, undo, ...) even
+// where it comes with printable text.
+bool isShortcut(const QKeyEvent* event)
+{
+    for (int key = QKeySequence::UnknownKey + 1; key <= QKeySequence::Cancel; ++key) {
+        if (event->matches(QKeySequence::StandardKey(key)))
+            return true;
+    }
+    return false;
+}
+
+// The characters at `at` that make one step of the form's count, and what
+// they count: "\r\n" and a surrogate pair are one step each.
+struct Step {
+    qsizetype units;
+    qsizetype count;
+};
+Step stepAt(QStringView text, qsizetype at)
+{
+    const QChar ch = text[at];
+    const bool pair =
+        at + 1 < text.size() && ((ch == u'\r' && text[at + 1] == u'\n') ||
+                                 (ch.isHighSurrogate() && text[at + 1].isLowSurrogate()));
+    return {pair ? 2 : 1, (pair || isLineBreak(ch)) ? 2 : 1};
+}
+
 }  // namespace
+
+qsizetype TextBoxWidget::formLength(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype at = 0; at < text.size();) {
+        const Step step = stepAt(text, at);
+        at += step.units;
+        count += step.count;
+    }
+    return count;
+}
+
+QString TextBoxWidget::fitted(const QString& text, qsizetype room)
+{
+    qsizetype at = 0;
+    qsizetype count = 0;
+    while (at < text.size()) {
+        const Step step = stepAt(text, at);
+        if (count + step.count > room)
+            break;
+        at += step.units;
+        count += step.count;
+    }
+    return text.left(at);
+}
+
+qsizetype TextBoxWidget::room() const
+{
+    const qsizetype kept = formLength(toPlainText()) - formLength(textCursor().selectedText());
+    return std::max<qsizetype>(0, MaxLength - kept);
+}
 
 TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* parent)
     : QTextEdit(parent), multiLine_(design.MultiLine), lineHeight_(lineHeight)
@@ -125,7 +202,7 @@ void TextBoxWidget::mirror(const TextBox& state)
     // edit, so a box is laid out at most twice; when the font changes too, the
     // in-between layout is the one of the shorter text.
     const bool newSize = state.FontSize != shown_.FontSize;
-    const bool newText = state.Text != shown_.Text;
+    const bool newText = state.Text != shown_.Text && !amendTypedDigits(state.Text);
     const bool fontFirst = newSize && newText && state.Text.size() > shown_.Text.size();
     if (fontFirst)
         setFont(faceAt(state.FontSize));
@@ -164,6 +241,51 @@ void TextBoxWidget::showText(const QString& formText, double points)
     QTextCursor cursor = textCursor();
     cursor.setPosition(std::min(caret, doc->characterCount() - 1));
     setTextCursor(cursor);
+}
+
+bool TextBoxWidget::amendTypedDigits(const QString& formText)
+{
+    const QString& typed = shown_.Text;
+    if (formText.size() != typed.size())
+        return false;
+    // Where the two differ, in document positions: a line break is two
+    // characters in the form but one in the document.
+    QList<int> changed;
+    int position = 0;
+    for (qsizetype i = 0; i < typed.size(); ++i, ++position) {
+        if (formText[i] != typed[i]) {
+            if (asciiDigit(typed[i]) != formText[i])
+                return false;
+            changed.append(position);
+        } else if (typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n') {
+            ++i;
+        }
+    }
+
+    const QTextCursor caret = textCursor();
+    QTextDocument* doc = document();
+    const bool history = doc->isUndoAvailable();
+    if (!history)
+        doc->setUndoRedoEnabled(false);
+    // One edit block, so that the text is laid out once, not once a digit.
+    QTextCursor edit(doc);
+    if (history)
+        edit.joinPreviousEditBlock();
+    else
+        edit.beginEditBlock();
+    for (int at : changed) {
+        edit.setPosition(at);
+        edit.setPosition(at + 1, QTextCursor::KeepAnchor);
+        edit.insertText(QString(asciiDigit(edit.selectedText().at(0))));
+    }
+    edit.endEditBlock();
+    if (!history)
+        doc->setUndoRedoEnabled(true);
+    QTextCursor restored = textCursor();
+    restored.setPosition(caret.anchor());
+    restored.setPosition(caret.position(), QTextCursor::KeepAnchor);
+    setTextCursor(restored);
+    return true;
 }
 
 void TextBoxWidget::showColours(quint32 fore, quint32 back)
@@ -240,11 +362,33 @@ void TextBoxWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void TextBoxWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (!multiLine_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!multiLine_ && lineBreak) {
         event->ignore();
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    const QString text = event->text();
+    const bool typing =
+        lineBreak || (!text.isEmpty() && text.at(0).isPrint() && !isShortcut(event));
+    if (isReadOnly() || !typing) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    // A full box takes no more typing; a key that types several characters
+    // (a compose sequence, say) types what fits.
+    const qsizetype free = room();
+    if (lineBreak ? free >= 2 : formLength(text) <= free) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    const QString fit = lineBreak ? QString() : fitted(text, free);
+    if (fit.isEmpty()) {
+        event->accept();
+        return;
+    }
+    QKeyEvent shorter(event->type(), event->key(), event->modifiers(), fit, event->isAutoRepeat(),
+                      event->count());
+    QTextEdit::keyPressEvent(&shorter);
 }
 
 void TextBoxWidget::keyReleaseEvent(QKeyEvent* event)
@@ -256,7 +400,44 @@ void TextBoxWidget::keyReleaseEvent(QKeyEvent* event)
 
 void TextBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 {
-    QTextEdit::inputMethodEvent(event);
-    if (!isReadOnly() && !event->commitString().isEmpty())
+    // A read-only box asks for no input method, but the text edit would
+    // still take a commit sent to it.
+    if (isReadOnly()) {
+        event->ignore();
+        return;
+    }
+    const qsizetype free = room();
+    if (formLength(event->commitString()) <= free && event->preeditString().size() <= MaxLength) {
+        QTextEdit::inputMethodEvent(event);
+    } else {
+        // The commit keeps what fits, and a composition is shown no longer
+        // than a box's text may be; its marks are cut to what is left of it.
+        const QString preedit = fitted(event->preeditString(), MaxLength);
+        QList<QInputMethodEvent::Attribute> attributes;
+        for (QInputMethodEvent::Attribute a : event->attributes()) {
+            if (a.type == QInputMethodEvent::Cursor) {
+                a.start = std::min<int>(a.start, preedit.size());
+            } else if (a.type == QInputMethodEvent::TextFormat) {
+                a.length = std::clamp<int>(preedit.size() - a.start, 0, a.length);
+                if (a.length == 0)
+                    continue;
+            }
+            attributes.append(a);
+        }
+        QInputMethodEvent bounded(preedit, attributes);
+        bounded.setCommitString(fitted(event->commitString(), free), event->replacementStart(),
+                                event->replacementLength());
+        QTextEdit::inputMethodEvent(&bounded);
+    }
+    if (!event->commitString().isEmpty())
         emit inputCommitted();
+}
+
+void TextBoxWidget::insertFromMimeData(const QMimeData* source)
+{
+    // Paste (keys, context menu, middle button) and drops all come here. The
+    // box takes plain text only, and only what fits.
+    QMimeData bounded;
+    bounded.setText(fitted(source->text(), room()));
+    QTextEdit::insertFromMimeData(&bounded);
 }

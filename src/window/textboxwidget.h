@@ -20,6 +20,12 @@
 // - inputCommitted: an input method put committed text into the box, which
 //   raises no key release of its own;
 // - edited: the user changed the text (never raised by mirror()).
+//
+// A box the user can type into holds at most MaxLength characters, counted as
+// the form counts them (a line break is two). Whatever would make it longer,
+// typing, an input-method commit, a paste or a drop, inserts only the part
+// that fits, so no clipboard or input method can hand a box more text than it
+// lays out within a frame.
 class TextBoxWidget : public QTextEdit {
     Q_OBJECT
 
@@ -29,6 +35,8 @@ public:
     // drawn for: the form's intended face is about 1 em tall.
     static constexpr double CaptionLineHeight = 1.2;  // room for kanji
     static constexpr double DigitLineHeight = 1.05;   // three lines of digits in a cell
+
+    static constexpr qsizetype MaxLength = 1000;
 
     explicit TextBoxWidget(const TextBox& design, double lineHeight = CaptionLineHeight,
                            QWidget* parent = nullptr);
@@ -47,6 +55,14 @@ public:
     // Conversions at the boundary between the form ("\r\n") and the widget.
     static QString toWidgetText(const QString& formText);
 
+    // The length `text` has once it is in a box, as the form counts it: every
+    // line break ("\r\n", "\n", "\r", U+2028, U+2029) two characters.
+    static qsizetype formLength(QStringView text);
+    // The longest start of `text` that is at most `room` characters long by
+    // that count, cut neither inside a line break nor inside a character
+    // made of two UTF-16 code units.
+    static QString fitted(const QString& text, qsizetype room);
+
 signals:
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
     void clicked();
@@ -61,8 +77,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // How many characters the text about to be inserted may have: what the
+    // box lacks of MaxLength once the selection it replaces is gone.
+    qsizetype room() const;
+    // The user's last edit, in place: full-width digits the form has turned
+    // into ASCII ones become part of that edit, so the caret, the selection
+    // and undo are as the user left them.
+    bool amendTypedDigits(const QString& formText);
     void showText(const QString& formText, double points);
     void showColours(quint32 fore, quint32 back);
     // The line spacing for text of `points`, and applying it to every line.

@@ -1,58 +1,32 @@
 // The window on screen: every control where the layout puts it, in its
 // colours and sizes, texts that fit their boxes, and user gestures that reach
 // the form's handlers and come back as changed widgets.
+#include <functional>
 #include <memory>
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
+#include <QClipboard>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTranslator>
 
 #include "gestures.h"
+#include "platformtexts.h"
+
+// A way of putting text into a box, as the user would.
+using Insertion = std::function<void(TextBoxWidget&, const QString&)>;
+Q_DECLARE_METATYPE(Insertion)
 
 namespace {
 
 QColor colour(quint32 bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-// Every control's widget name, in the order the form declares them.
-QStringList controlNames()
-{
-    QStringList names;
-    for (int i = 0; i < 81; ++i)
-        names << QStringLiteral("Text1_%1").arg(i);
-    for (int i = 0; i <= 10; ++i)
-        names << QStringLiteral("Text2_%1").arg(i);
-    names << "Text3"
-          << "Text4"
-          << "Text5"
-          << "Text6"
-          << "Text7"
-          << "Text8"
-          << "Text9_0"
-          << "Text9_1"
-          << "Text10";
-    return names;
-}
-
-TextBox& formBox(Korvane& form, const QString& name)
-{
-    const QStringList parts = name.split(u'_');
-    const int index = parts.size() > 1 ? parts[1].toInt() : 0;
-    if (parts[0] == u"Text1")
-        return form.Text1[index];
-    if (parts[0] == u"Text2")
-        return form.Text2[index];
-    if (parts[0] == u"Text9")
-        return form.Text9[index];
-    TextBox* single[] = {&form.Text3, &form.Text4, &form.Text5, &form.Text6,
-                         &form.Text7, &form.Text8, &form.Text10};
-    const int number = parts[0].mid(4).toInt();
-    return *single[number == 10 ? 6 : number - 3];
 }
 
 // Where the ink of every line lies, in viewport pixels, and whether any line
@@ -114,6 +88,9 @@ private slots:
     void typingIntoACell_data();
     void typingIntoACell();
     void inputMethodCommit();
+    void everyWayInIsBounded_data();
+    void everyWayInIsBounded();
+    void platformTextsInTheUsersLanguage();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -178,7 +155,7 @@ void TestWindow::everyControlFollowsTheForm()
     QFETCH(QString, name);
     TextBoxWidget* widget = box(name);
     QVERIFY(widget);
-    const TextBox& b = formBox(window->form(), name);
+    const TextBox& b = controlNamed(window->form(), name);
 
     QCOMPARE(widget->geometry(), QRect(b.Left / 15, b.Top / 15, b.Width / 15, b.Height / 15));
     QCOMPARE(widget->toPlainText(), QString(b.Text).replace("\r\n", "\n"));
@@ -300,7 +277,7 @@ void TestWindow::textsFitTheirBoxes()
     QFETCH(double, points);
     QFETCH(int, lines);
 
-    TextBox& b = formBox(window->form(), name);
+    TextBox& b = controlNamed(window->form(), name);
     if (!text.isEmpty())
         b.Text = text;
     b.FontSize = points;
@@ -474,20 +451,155 @@ void TestWindow::typingIntoACell()
 void TestWindow::inputMethodCommit()
 {
     TextBoxWidget* cell = box("Text1_12");
-    QTextCursor all = cell->textCursor();
-    all.select(QTextCursor::Document);
-    cell->setTextCursor(all);
+    cell->setFocus();
+    cell->selectAll();
 
     QInputMethodEvent compose(QStringLiteral("ご"), {});
     QCoreApplication::sendEvent(cell, &compose);
     QCOMPARE(window->form().candidates[12], QStringLiteral("123456789"));
 
+    // An input method in its usual mode commits full-width digits: the cell
+    // takes them as the digits they are, and the caret stays behind them.
     QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("５"));
+    commit.setCommitString(QStringLiteral("５７"));
     QCoreApplication::sendEvent(cell, &commit);
-    QCOMPARE(window->form().candidates[12], QStringLiteral("５"));
-    QCOMPARE(cell->font().pointSizeF(), 28.0);
+    QCOMPARE(window->form().candidates[12], QStringLiteral("57"));
+    QCOMPARE(cell->toPlainText(), QStringLiteral("57"));
+    QCOMPARE(cell->font().pointSizeF(), 14.0);
+    QCOMPARE(cell->textCursor().position(), 2);
     QCOMPARE(window->form().restorePending, 1);
+
+    // The conversion is part of the commit: undo takes both back at once and
+    // never shows the full-width digits.
+    QTest::keyClick(cell, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(cell->toPlainText().contains(QStringLiteral("７")), false);
+    QCOMPARE(cell->toPlainText().contains(QStringLiteral("7")), false);
+    QCOMPARE(window->form().candidates[12], cell->toPlainText());
+}
+
+namespace {
+
+void typeIn(TextBoxWidget& box, const QString& text)
+{
+    QTest::keyClicks(&box, text);
+}
+
+void commitIn(TextBoxWidget& box, const QString& text)
+{
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(&box, &commit);
+}
+
+void pasteWithKeys(TextBoxWidget& box, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+}
+
+void pasteFromMenu(TextBoxWidget& box, const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(paste))
+            action->trigger();
+    }
+}
+
+void dropOn(TextBoxWidget& box, const QString& text)
+{
+    QMimeData data;
+    data.setText(text);
+    const QPointF at = box.viewport()->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box.viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(box.viewport(), &drop);
+}
+
+}  // namespace
+
+// A box that takes typing holds at most MaxLength characters, counted as the
+// form counts them, whichever way the text comes in; what would not fit is
+// left out, never half a character or half a line break.
+void TestWindow::everyWayInIsBounded_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("free");  // room left before the insertion
+    QTest::addColumn<Insertion>("insert");
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<QString>("kept");  // how the box ends
+
+    const QString million(1'000'000, u'7');
+    const Insertion type(typeIn), commit(commitIn), paste(pasteWithKeys), menu(pasteFromMenu),
+        drop(dropOn);
+    QTest::newRow("a key in a full cell types nothing") << "Text1_30" << 0 << type << "5"
+                                                        << "";
+    QTest::newRow("the last free place takes one key") << "Text1_30" << 1 << type << "56"
+                                                       << "5";
+    QTest::newRow("a line break needs two places")
+        << "Text1_30" << 1
+        << Insertion([](TextBoxWidget& b, const QString&) { QTest::keyClick(&b, Qt::Key_Return); })
+        << ""
+        << "";
+    QTest::newRow("a commit is cut, its digits still become digits")
+        << "Text1_30" << 3 << commit << "１２３４５"
+        << "123";
+    QTest::newRow("a million pasted with Ctrl+V") << "Text1_30" << 4 << paste << million << "7777";
+    QTest::newRow("pasted from the context menu") << "Text6" << 2 << menu << million << "77";
+    QTest::newRow("dropped") << "Text9_1" << 3 << drop << million << "777";
+    QTest::newRow("a paste stops before a line break that would not fit")
+        << "Text8" << 3 << paste << "ab\r\ncd"
+        << "ab";
+    QTest::newRow("a paste never splits a character") << "Text7" << 2 << paste << "x😀"
+                                                      << "x";
+}
+
+void TestWindow::everyWayInIsBounded()
+{
+    QFETCH(QString, name);
+    QFETCH(int, free);
+    QFETCH(Insertion, insert);
+    QFETCH(QString, inserted);
+    QFETCH(QString, kept);
+
+    TextBoxWidget* target = box(name);
+    const QString before(TextBoxWidget::MaxLength - free, u'1');
+    controlNamed(window->form(), name).Text = before;
+    window->mirror();
+    target->setFocus();
+    target->moveCursor(QTextCursor::End);
+
+    insert(*target, inserted);
+    // A drop lands where it is dropped, anything else at the caret.
+    const auto sorted = [](QString text) {
+        std::sort(text.begin(), text.end());
+        return text;
+    };
+    const QString shown = controlNamed(window->form(), name).Text;
+    QCOMPARE(TextBoxWidget::formLength(target->toPlainText()), before.size() + kept.size());
+    QCOMPARE(sorted(shown), sorted(before + kept));
+}
+
+// Under a Japanese locale the text boxes' own menu speaks Japanese, while
+// the program's texts are what they always are.
+void TestWindow::platformTextsInTheUsersLanguage()
+{
+    QCOMPARE(installPlatformTranslations(QLocale(QStringLiteral("tlh"))), nullptr);
+    std::unique_ptr<QTranslator> japanese(
+        installPlatformTranslations(QLocale(QLocale::Japanese, QLocale::Japan)));
+    if (!japanese)
+        QSKIP("Qt's Japanese translations are not installed (qt6-translations-l10n)");
+
+    std::unique_ptr<QMenu> menu(box("Text1_0")->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << action->text();
+    QVERIFY2(texts.join(u'|').contains(QStringLiteral("貼り付け")), qPrintable(texts.join(u'|')));
+    QCOMPARE(window->layoutDirection(), Qt::LeftToRight);
+    QCOMPARE(box("Text9_1")->toPlainText(), QStringLiteral("Data\nLoad\n"));
 }
 
 QTEST_MAIN(TestWindow)
