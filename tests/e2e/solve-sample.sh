@@ -3,8 +3,9 @@
 # it under xvfb-run): starts korvane in a fresh folder holding a mondai.txt,
 # clicks Data Load, 自動消去 and 連続消去 where they stand on the screen, and
 # reads from a screenshot that every one of the 81 cells shows a decided,
-# dark-red digit. Then it closes the window with Alt+F4, as a user would, and
-# expects the program to end with status 0.
+# dark-red digit. On the way it opens a message box and checks that it is wide
+# enough for its caption. Then it closes the window with Alt+F4, as a user
+# would, and expects the program to end with status 0.
 # Usage: solve-sample.sh KORVANE MONDAI_TXT SCREENSHOT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -93,6 +94,27 @@ click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
 # Nothing is decided before the puzzle is loaded: all cells list candidates.
 poll 30 painted || fail "the window was not drawn"
 ((cells == 0)) || fail "$cells cells are red before Data Load"
+
+# A message box with one of the shortest prompts: placing 1 twice in the first
+# cell gives 決定済みです. It must be wide enough for the window manager to
+# show its whole caption, and go away with Enter.
+click 416 42 # palette 1
+click 44 48
+# Later than a double-click, and a point apart, since --sync waits for the
+# pointer to move.
+sleep 1
+click 45 49
+box=
+find_box() {
+    box=$(xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null | grep -vx "$window" | head -n 1)
+    [ -n "$box" ]
+}
+poll 30 find_box || fail "no message box appeared"
+box_width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
+((box_width >= 200)) || fail "the message box is $box_width pixels wide"
+xdotool windowactivate --sync "$box" key Return
+box_closed() { ! xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null | grep -qx "$box"; }
+poll 30 box_closed || fail "the message box did not close on Enter"
 
 click 80 488 # Data Load
 poll 30 decided_at_least loaded 17 || fail "after Data Load $cells cells are decided"
