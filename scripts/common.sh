@@ -2,6 +2,8 @@
 BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n libbenchmark-dev)
 # What the tests need besides: a virtual X display, a window manager, mouse
 # and keyboard input, screenshots, and the launcher check.
-TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick desktop-file-utils qqwing)
+TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick desktop-file-utils qqwing appstream lintian man-db)
 # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What scripts/package.sh needs besides BUILD_PACKAGES: Debian's package tools.
+PACKAGE_PACKAGES=(debhelper dpkg-dev)

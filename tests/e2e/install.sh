@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks what a desktop finds
-# there: the program, a launcher that passes desktop-file-validate, and the
-# icon the launcher names, at 32 x 32 and as SVG, in the hicolor theme.
+# there: the program, a launcher that passes desktop-file-validate and offers
+# to open puzzle files, AppStream metainfo that passes appstreamcli, the
+# manual pages, and the icon at every size and as SVG in the hicolor theme.
 # Usage: install.sh BUILD_DIR
 set -euo pipefail
 prefix=$(mktemp -d)
@@ -9,20 +10,32 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$1" --prefix "$prefix" >/dev/null
 
 cd "$prefix"
-for file in bin/korvane share/applications/korvane.desktop \
-    share/icons/hicolor/32x32/apps/korvane.png share/icons/hicolor/scalable/apps/korvane.svg; do
+sizes=(16 24 32 48 64 128 256)
+launcher=share/applications/org.korvane.Korvane.desktop
+metainfo=share/metainfo/org.korvane.Korvane.metainfo.xml
+for file in bin/korvane "$launcher" "$metainfo" share/man/man6/korvane.6 share/man/ja/man6/korvane.6 \
+    share/icons/hicolor/scalable/apps/korvane.svg; do
     [ -s "$file" ] || { echo "not installed: $file"; exit 1; }
 done
 [ -x bin/korvane ] || { echo "bin/korvane is not executable"; exit 1; }
 
-launcher=share/applications/korvane.desktop
 desktop-file-validate "$launcher"
-if ! grep -qx 'Exec=korvane' "$launcher" || ! grep -qx 'Icon=korvane' "$launcher"; then
-    echo "the launcher must start korvane with its icon"
+# A file manager offers "Open With Korvane" for text files and passes the
+# file; making Korvane the default for them is left to the user.
+if ! grep -qx 'Exec=korvane %f' "$launcher" || ! grep -qx 'Icon=korvane' "$launcher" ||
+    ! grep -qx 'MimeType=text/plain;' "$launcher"; then
+    echo "the launcher must start korvane on a text file, with its icon"
     exit 1
 fi
+# --strict fails on warnings and infos too; only pedantic notes may remain.
+appstreamcli validate --no-net --strict "$metainfo"
 
-# Width and height from the PNG header: 32 and 32.
-size=$(od -An -tx1 -j16 -N8 share/icons/hicolor/32x32/apps/korvane.png | tr -d ' \n')
-[ "$size" = 0000002000000020 ] || { echo "the 32x32 icon is not 32 x 32: $size"; exit 1; }
+# Width and height from each PNG's header, as 4-byte big-endian numbers.
+for size in "${sizes[@]}"; do
+    png=share/icons/hicolor/${size}x$size/apps/korvane.png
+    [ -s "$png" ] || { echo "not installed: $png"; exit 1; }
+    expected=$(printf '%08x%08x' "$size" "$size")
+    actual=$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')
+    [ "$actual" = "$expected" ] || { echo "$png is not $size x $size: $actual"; exit 1; }
+done
 echo "installed and valid under $prefix"
