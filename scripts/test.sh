@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal build and an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, each in its own folder. In between, each
-# fuzz target runs for a minute on its corpus.
+# UndefinedBehaviorSanitizer build, each in its own folder. In between, the
+# Debian package is built and checked, and each fuzz target runs for a minute
+# on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -19,6 +20,9 @@ run_suite() {
 
 echo "== normal build =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== the Debian package: built, checked with lintian, compared with the install =="
+bash tests/e2e/package.sh
 
 echo "== fuzz targets, 60 seconds each =="
 bash scripts/fuzz.sh 60

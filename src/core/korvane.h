@@ -53,6 +53,9 @@ public:
     int conflictFlag = 0;
     int restorePending = 0;
     int hasSavedGrid = 0;
+    // The puzzle file Data Load reads: a path, relative to the current folder
+    // unless absolute.
+    QString puzzleFile = QStringLiteral("mondai.txt");
     // Per-cell arrays have a spare entry 81 that nothing uses.
     std::array<int, 82> decided{};
     std::array<QString, 82> candidates;
@@ -91,8 +94,14 @@ public:
     void Text8_Click();
     // Data Save (Index 0) keeps the decided digits in savedGrid; Data Load
     // (any other Index) clears the board and places savedGrid's entries as
-    // decided cells, after reading mondai.txt when no saved grid waits.
+    // decided cells, after reading the puzzle file when no saved grid waits.
     void Text9_click(int Index);
+    // A puzzle file opened from elsewhere (the command line, a drop, a file
+    // dialog): it becomes the puzzle file, and it is loaded as Data Load
+    // loads the puzzle file, even where a saved grid waits. Refused, like
+    // Data Load, in the single-number display; a cancelled read leaves the
+    // board and the saved grid as they were.
+    void OpenPuzzleFile(const QString& fileName);
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit
@@ -113,7 +122,7 @@ public:
     // unless that cell already shows a single character or is decided. Stops at the first
     // conflict. Changes texts and styles only, never candidates or decided.
     void FindHiddenSingles();
-    // Reads mondai.txt from the current folder into savedGrid, all entries at
+    // Reads the puzzle file (puzzleFile) into savedGrid, all entries at
     // once and only when the whole read succeeded. On failure it asks the user
     // (Cancel / Try Again / Continue) and reads again on Try Again. Returns
     // false when the user cancelled, true otherwise; savedGrid is unchanged on
@@ -160,4 +169,7 @@ private:
     // elimination from its peers and the hidden-single scan.
     void applyDecidedCells();
     bool scanUnitForHiddenSingles(const std::array<int, 9>& unit);
+    // Data Load, reading the puzzle file first when `readFile`. When the user
+    // cancels the read, nothing changes.
+    void loadGrid(bool readFile);
 };

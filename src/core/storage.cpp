@@ -12,7 +12,7 @@ enum Answer { Cancel = 2, TryAgain = 10 };
 bool Korvane::LoadPuzzleFile()
 {
     for (;;) {
-        if (const auto entries = puzzlefile::read(QStringLiteral("mondai.txt"))) {
+        if (const auto entries = puzzlefile::read(puzzleFile)) {
             std::copy(entries->begin(), entries->end(), savedGrid.begin());
             return true;
         }
@@ -30,28 +30,42 @@ void Korvane::Text9_click(int Index)
     // grid over a board it cannot clear. It waits, like clear-all.
     if (Index != 0 && singleView == 1)
         return;
+    if (Index != 0) {
+        loadGrid(hasSavedGrid == 0);
+        return;
+    }
 
+    setTenToContinuous();
+    conflictFlag = 0;
+    // The stash holds what the cells really show while the single-number
+    // display has blanked them.
+    for (int i = 0; i < CellCount; ++i) {
+        if (decided[i] != 1)
+            savedGrid[i] = QString();
+        else
+            savedGrid[i] = singleView == 1 ? stashedText[i] : Text1[i].Text;
+    }
+    Text3.Text = QStringLiteral("データが保存されました");
+    hasSavedGrid = 1;
+    Text9[0].BackColor = Colors::Active;
+}
+
+void Korvane::OpenPuzzleFile(const QString& fileName)
+{
+    if (singleView == 1)
+        return;
+    puzzleFile = fileName;
+    loadGrid(true);
+}
+
+void Korvane::loadGrid(bool readFile)
+{
     const int hadRestorePending = restorePending;
     const int hadConflict = conflictFlag;
     setTenToContinuous();
     conflictFlag = 0;
 
-    if (Index == 0) {
-        // The stash holds what the cells really show while the single-number
-        // display has blanked them.
-        for (int i = 0; i < CellCount; ++i) {
-            if (decided[i] != 1)
-                savedGrid[i] = QString();
-            else
-                savedGrid[i] = singleView == 1 ? stashedText[i] : Text1[i].Text;
-        }
-        Text3.Text = QStringLiteral("データが保存されました");
-        hasSavedGrid = 1;
-        Text9[0].BackColor = Colors::Active;
-        return;
-    }
-
-    if (hasSavedGrid == 0 && !LoadPuzzleFile()) {
+    if (readFile && !LoadPuzzleFile()) {
         // Cancelled: the load never happened, so nothing may have changed.
         if (hadRestorePending == 1)
             setTenToRestore();

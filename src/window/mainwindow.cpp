@@ -2,12 +2,31 @@
 
 #include <algorithm>
 
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
+#include <QMimeData>
+#include <QShortcut>
 
 namespace {
 
 constexpr QSize ClientSize(461, 539);  // 6915 x 8085 twips
 constexpr float TwipsPerPixel = 15.0f;
+
+// The one local file a drag carries, or an empty string.
+QString droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
+QString fileDialog(QWidget* parent, const QString& current)
+{
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("問題ファイルを開く"), QFileInfo(current).absolutePath(),
+        QStringLiteral("テキストファイル (*.txt);;すべてのファイル (*)"));
+}
 
 // The key code an input method reports while it composes text.
 constexpr int InputMethodKey = 229;
@@ -103,6 +122,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     port_.setParent(this);
     port_.setBeforeOpen([this] { mirror(); });
+
+    setAcceptDrops(true);
+    chooseFile_ = fileDialog;
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &MainWindow::choosePuzzleFile);
 
     // Created in this order, later boxes lie over earlier ones where they
     // overlap: each cell over its left and upper neighbour, each digit button
@@ -233,6 +257,47 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
     handler();
     running_ = false;
     mirror();
+}
+
+void MainWindow::openPuzzleFile(const QString& fileName)
+{
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    run([&] { form_.OpenPuzzleFile(path); });
+}
+
+void MainWindow::choosePuzzleFile()
+{
+    // Opening is refused in the single-number display, as Data Load is; the
+    // dialog is not offered for nothing.
+    if (running_ || form_.singleView == 1)
+        return;
+    const QString chosen = chooseFile_(this, form_.puzzleFile);
+    if (!chosen.isEmpty())
+        openPuzzleFile(chosen);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openPuzzleFile(file);
 }
 
 void MainWindow::cellKeyReleased(int index, const TextBoxWidget& cell, int code, int shift)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QWidget>
@@ -27,12 +28,29 @@ public:
     // touching only the widgets whose state changed.
     void mirror();
 
+    // Opens a puzzle file from elsewhere, as the form's OpenPuzzleFile does;
+    // a relative path is taken from the current folder now.
+    void openPuzzleFile(const QString& fileName);
+
+    // What Ctrl+O asks for the puzzle file to open: by default the platform's
+    // file dialog. An empty answer is a cancel.
+    using FileChooser = std::function<QString(QWidget* parent, const QString& current)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+protected:
+    // One local file dropped anywhere on the window is opened; the text
+    // boxes leave such drags to the window. Anything else is refused here.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     TextBoxWidget* addBox(TextBox& box, const QString& name,
                           double lineHeight = TextBoxWidget::CaptionLineHeight);
     void nameForScreenReaders();
     template <typename Handler> void run(Handler&& handler);
     void cellKeyReleased(int index, const TextBoxWidget& cell, int keyCode, int shift);
+    void choosePuzzleFile();
 
     struct Shown {
         TextBox* box;
@@ -43,4 +61,5 @@ private:
     Korvane form_{port_};
     std::vector<Shown> boxes_;
     bool running_ = false;
+    FileChooser chooseFile_;
 };

@@ -433,6 +433,12 @@ void TextBoxWidget::inputMethodEvent(QInputMethodEvent* event)
         emit inputCommitted();
 }
 
+bool TextBoxWidget::canInsertFromMimeData(const QMimeData* source) const
+{
+    // A dragged file is for the window to open, not a text for the box.
+    return !source->hasUrls() && QTextEdit::canInsertFromMimeData(source);
+}
+
 void TextBoxWidget::insertFromMimeData(const QMimeData* source)
 {
     // Paste (keys, context menu, middle button) and drops all come here. The

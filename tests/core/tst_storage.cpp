@@ -1,5 +1,7 @@
 // Data Save and Data Load: what is kept, what is placed, when the puzzle file
 // is read, and what a failed read leaves behind.
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,6 +29,19 @@ void writeFile(const QByteArray& bytes)
     f.write(bytes);
 }
 
+// Writes `bytes` to a file in a folder beside the current one whose name has
+// a space and kanji, or only makes the folder when `bytes` is empty; returns
+// the file's absolute path.
+QString fileElsewhere(const QByteArray& bytes)
+{
+    QDir().mkpath(QStringLiteral("他の 場所"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("他の 場所/問題 1.txt"));
+    QFile file(path);
+    if (!bytes.isEmpty() && file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
 QString solutionOf(const Korvane& k)
 {
     QString out;
@@ -35,7 +50,12 @@ QString solutionOf(const Korvane& k)
     return out;
 }
 
+// A state the form is brought into before a puzzle file is opened.
+using Setup = std::function<void(Korvane&)>;
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Setup)
 
 class TestStorage : public QObject {
     Q_OBJECT
@@ -56,6 +76,9 @@ private slots:
     void singleViewSaveKeepsTheRealDigits();
     void singleViewLoadWaits();
     void sampleIsSolvedByLoadAndElimination();
+    void openingAFile_data();
+    void openingAFile();
+    void dataLoadReadsTheOpenedFile();
 
 private:
     QTemporaryDir* dir = nullptr;
@@ -286,6 +309,89 @@ void TestStorage::sampleIsSolvedByLoadAndElimination()
         QCOMPARE(k.decided[i], 1);
         QCOMPARE(k.Text1[i].ForeColor, Colors::DecidedDigit);
     }
+}
+
+// A file opened from elsewhere becomes the puzzle file and is read as Data
+// Load reads one, whatever waits in the saved grid. Here mondai.txt in the
+// current folder has a 2 in its corner and the opened file, in a folder
+// whose name has a space and kanji, a 9.
+void TestStorage::openingAFile_data()
+{
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QList<int>>("answers");  // to the file error box
+    QTest::addColumn<QString>("corner");      // cell 0 afterwards
+    QTest::addColumn<bool>("opened");         // the file became Data Load's
+    QTest::addColumn<bool>("changed");        // anything else changed
+
+    const Setup start = [](Korvane&) {};
+    const Setup saved = [](Korvane& k) {
+        placeDecided(k, "4");
+        k.Text9_click(0);
+    };
+    const Setup conflict = [](Korvane& k) {
+        placeDecided(k, "77");
+        k.CheckConflict("7");
+    };
+    const Setup singleView = [](Korvane& k) {
+        placeDecided(k, "4");
+        k.Text2_click(3);
+        k.Text7_MouseDown(1, 0, 0, 0);
+        k.Text7_Click();
+    };
+    const QList<int> none;
+    QTest::newRow("read at start-up") << start << true << none << "9" << true << true;
+    QTest::newRow("read although a saved grid waits")
+        << saved << true << none << "9" << true << true;
+    QTest::newRow("a pending conflict is cleared")
+        << conflict << true << none << "9" << true << true;
+    QTest::newRow("refused in the single-number display")
+        << singleView << true << none << "4" << false << false;
+    QTest::newRow("unreadable, continue places what is kept")
+        << saved << false << QList<int>{11} << "4" << true << true;
+    QTest::newRow("unreadable, cancel changes nothing but the file")
+        << saved << false << QList<int>{2} << "4" << true << false;
+}
+
+void TestStorage::openingAFile()
+{
+    QFETCH(Setup, setup);
+    QFETCH(bool, readable);
+    QFETCH(QList<int>, answers);
+    QFETCH(QString, corner);
+    QFETCH(bool, opened);
+    QFETCH(bool, changed);
+
+    writeFile(fileWithCorner(2));
+    const QString path = fileElsewhere(readable ? fileWithCorner(9) : QByteArray());
+    Fixture f;
+    Korvane& k = f.form;
+    QCOMPARE(k.puzzleFile, QStringLiteral("mondai.txt"));
+    setup(k);
+    const QString before = formState(k);
+    f.port.calls.clear();
+    f.port.answers = answers;
+
+    k.OpenPuzzleFile(path);
+    QCOMPARE(k.Text1[0].Text, corner);
+    QCOMPARE(k.puzzleFile, opened ? path : QStringLiteral("mondai.txt"));
+    QCOMPARE(f.port.prompts(), readable ? QStringList() : QStringList{"エラー_mondai_load"});
+    QCOMPARE(formState(k) != before, changed);
+    QCOMPARE(invariantViolation(k), QString());
+}
+
+// Once opened, the file is the one Data Load reads whenever it would have
+// read mondai.txt.
+void TestStorage::dataLoadReadsTheOpenedFile()
+{
+    writeFile(fileWithCorner(2));
+    Fixture f;
+    Korvane& k = f.form;
+    k.OpenPuzzleFile(fileElsewhere(fileWithCorner(9)));
+    k.Text5_Click();
+    k.Text9_click(1);
+    QCOMPARE(k.Text1[0].Text, QStringLiteral("9"));
+    QVERIFY(f.port.calls.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestStorage)

@@ -5,7 +5,8 @@
 # reads from a screenshot that every one of the 81 cells shows a decided,
 # dark-red digit. On the way it opens a message box and checks that it is wide
 # enough for its caption. Then it closes the window with Alt+F4, as a user
-# would, and expects the program to end with status 0.
+# would, and expects the program to end with status 0. Last, it starts the
+# program with the puzzle file, elsewhere, on its command line.
 # Usage: solve-sample.sh KORVANE MONDAI_TXT SCREENSHOT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -46,17 +47,33 @@ openbox --sm-disable 2>/dev/null &
 pids+=($!)
 poll 20 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start"
 
-cp "$puzzle" "$work/mondai.txt"
-(cd "$work" && exec "$program") &
-pid=$!
-pids+=("$pid")
-
 window=
 find_window() {
     window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
     [ -n "$window" ]
 }
-poll 60 find_window || fail "no Korvane window appeared"
+# start FOLDER [ARGUMENT...]: runs korvane in FOLDER and waits for its window.
+start() {
+    local folder=$1
+    shift
+    (cd "$folder" && exec "$program" "$@") &
+    pid=$!
+    pids+=("$pid")
+    poll 60 find_window || fail "no Korvane window appeared"
+}
+# close: Alt+F4, as a user would; the program must end with status 0.
+close() {
+    xdotool windowactivate --sync "$window"
+    xdotool key alt+F4
+    exited() { ! kill -0 "$pid" 2>/dev/null; }
+    poll 30 exited || fail "the program did not end after Alt+F4"
+    local status=0
+    wait "$pid" || status=$?
+    ((status == 0)) || fail "the program ended with status $status"
+}
+
+cp "$puzzle" "$work/mondai.txt"
+start "$work"
 
 title=$(xdotool getwindowname "$window")
 [ "$title" = Korvane ] || fail "window title is '$title'"
@@ -119,16 +136,26 @@ poll 30 box_closed || fail "the message box did not close on Enter"
 click 80 488 # Data Load
 poll 30 decided_at_least loaded 17 || fail "after Data Load $cells cells are decided"
 ((cells < 81)) || fail "Data Load decided every cell at once"
+givens=$cells
 
 click 368 488 # 自動消去
 click 328 488 # 連続消去
 poll 30 decided_at_least solved 81 || fail "after 連続消去 only $cells of 81 cells are decided"
 
-xdotool windowactivate --sync "$window"
-xdotool key alt+F4
-exited() { ! kill -0 "$pid" 2>/dev/null; }
-poll 30 exited || fail "the program did not end after Alt+F4"
-status=0
-wait "$pid" || status=$?
-((status == 0)) || fail "the program ended with status $status"
+close
 echo "solved: 81 of 81 cells decided; window closed, exit status 0"
+
+# The same puzzle given on the command line, from a folder with a space and
+# kanji in its name, to a program started in another, empty folder: its
+# givens are there at once, and Data Load reads that file again.
+mkdir "$work/他の 場所" "$work/empty"
+cp "$puzzle" "$work/他の 場所/問題 ファイル.txt"
+start "$work/empty" "$work/他の 場所/問題 ファイル.txt"
+decided_exactly() { shot "$1" && ((cells == givens)); }
+poll 30 decided_exactly opened || fail "opened from the command line: $cells cells decided, not $givens"
+click 80 488 # Data Load
+sleep 1
+! find_box || fail "Data Load did not find the file it was started with"
+decided_exactly reloaded || fail "after Data Load $cells cells are decided, not $givens"
+close
+echo "opened from the command line: $givens givens; window closed, exit status 0"

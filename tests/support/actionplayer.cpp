@@ -177,7 +177,7 @@ QString playActions(QByteArrayView bytes)
     while (!in.atEnd()) {
         int editedCell = -1;
         bool board_replaced = false;
-        switch (in.next() % 14) {
+        switch (in.next() % 15) {
         case 0: {
             const int index = in.next() % 13 - 1;
             played.append(QStringLiteral("palette %1").arg(index));
@@ -237,6 +237,21 @@ QString playActions(QByteArrayView bytes)
             played.append(QStringLiteral("load from %1 bytes").arg(file.size()));
             writePuzzleFile(file);
             form.Text9_click(1 + in.next() % 2);
+            board_replaced = true;
+            break;
+        }
+        case 12: {
+            // A file opened from elsewhere, there or not; Data Load reads it
+            // from then on.
+            const QByteArray file = puzzleFileFor(in);
+            const bool there = in.next() % 4 != 0;
+            played.append(QStringLiteral("open %1").arg(there ? file.size() : -1));
+            QFile::remove(QStringLiteral("opened.txt"));
+            QFile opened(QStringLiteral("opened.txt"));
+            if (there && opened.open(QIODevice::WriteOnly))
+                opened.write(file);
+            opened.close();
+            form.OpenPuzzleFile(QStringLiteral("opened.txt"));
             board_replaced = true;
             break;
         }

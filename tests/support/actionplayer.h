@@ -20,8 +20,9 @@ QByteArray drawnGrid(const QString& puzzle);
 QString checkPuzzleFileLoad(QByteArrayView bytes);
 
 // Decodes `bytes` into a sequence of user actions (cell clicks, palette
-// choices, typed texts, every button, Save, Load with and without a file,
-// any answer to the file error box) and plays it on a fresh form, checking
-// invariantViolation and decidedTextViolation after every action. Returns an
-// empty string, or the broken rule and the actions that led to it.
+// choices, typed texts, every button, Save, Load with and without a file, a
+// file opened from elsewhere, any answer to the file error box) and plays it
+// on a fresh form, checking invariantViolation and decidedTextViolation after
+// every action. Returns an empty string, or the broken rule and the actions
+// that led to it.
 QString playActions(QByteArrayView bytes);

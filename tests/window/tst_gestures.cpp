@@ -45,7 +45,7 @@ public:
     // Does one gesture; returns what it was.
     QString next()
     {
-        switch (below(14)) {
+        switch (below(15)) {
         case 0:
         case 1:
         case 2:
@@ -68,6 +68,8 @@ public:
             return drop();
         case 12:
             return wheel();
+        case 13:
+            return openFile();
         default:
             return puzzleFile();
         }
@@ -210,6 +212,29 @@ private:
         return QStringLiteral("drop %1 characters on %2")
             .arg(data.text().size())
             .arg(box->objectName());
+    }
+
+    // A puzzle file opened by a drop of its file, or with Ctrl+O and a file
+    // dialog that chooses it, chooses a file that is not there, or cancels.
+    QString openFile()
+    {
+        static const QStringList choices{QStringLiteral("mondai.txt"),
+                                         QStringLiteral("nowhere.txt"), QString()};
+        const QString chosen = choices[below(3)];
+        const QString path = chosen.isEmpty() ? chosen : QDir::current().absoluteFilePath(chosen);
+        if (below(2)) {
+            window_.setFileChooser([path](QWidget*, const QString&) { return path; });
+            QTest::keyClick(&window_, Qt::Key_O, Qt::ControlModifier);
+            return QStringLiteral("Ctrl+O, the dialog answers \"%1\"").arg(chosen);
+        }
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QWidget* target = boxNamed(window_, anyName())->viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&window_, &dropped);
+        return QStringLiteral("drop the file \"%1\"").arg(chosen);
     }
 
     QString wheel()

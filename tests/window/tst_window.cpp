@@ -7,20 +7,29 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTranslator>
 
+#include "actionplayer.h"
+#include "commandline.h"
 #include "gestures.h"
 #include "platformtexts.h"
 
 // A way of putting text into a box, as the user would.
 using Insertion = std::function<void(TextBoxWidget&, const QString&)>;
 Q_DECLARE_METATYPE(Insertion)
+// A way of opening a puzzle file in the window; an empty path is a drag of
+// something else, or a cancelled dialog.
+using Opening = std::function<void(MainWindow&, const QString& path)>;
+Q_DECLARE_METATYPE(Opening)
 
 namespace {
 
@@ -91,6 +100,10 @@ private slots:
     void everyWayInIsBounded_data();
     void everyWayInIsBounded();
     void platformTextsInTheUsersLanguage();
+    void commandLine_data();
+    void commandLine();
+    void openingAPuzzleFile_data();
+    void openingAPuzzleFile();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -600,6 +613,134 @@ void TestWindow::platformTextsInTheUsersLanguage()
     QVERIFY2(texts.join(u'|').contains(QStringLiteral("貼り付け")), qPrintable(texts.join(u'|')));
     QCOMPARE(window->layoutDirection(), Qt::LeftToRight);
     QCOMPARE(box("Text9_1")->toPlainText(), QStringLiteral("Data\nLoad\n"));
+}
+
+void TestWindow::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<CommandLine::Action>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("says");  // the start of what is printed
+
+    using A = CommandLine::Action;
+    const QString none;
+    QTest::newRow("no arguments") << QStringList{} << A::Start << none << none;
+    QTest::newRow("a file with a space and kanji")
+        << QStringList{"問題 1.txt"} << A::Start << "問題 1.txt" << none;
+    QTest::newRow("Qt's own options pass")
+        << QStringList{"-platform", "xcb", "-reverse", "p.txt"} << A::Start << "p.txt" << none;
+    QTest::newRow("--help") << QStringList{"--help"} << A::ShowHelp << none << "Usage: ";
+    QTest::newRow("-h") << QStringList{"-h"} << A::ShowHelp << none << "Usage: ";
+    QTest::newRow("--version") << QStringList{"--version"} << A::ShowVersion << none
+                               << "Korvane " KORVANE_VERSION "\n";
+    QTest::newRow("-v") << QStringList{"-v"} << A::ShowVersion << none << "Korvane ";
+    QTest::newRow("two files") << QStringList{"a.txt", "b.txt"} << A::Refuse << none
+                               << "Only one puzzle file";
+    QTest::newRow("an unknown option")
+        << QStringList{"--solve"} << A::Refuse << none << "Unknown option 'solve'";
+}
+
+void TestWindow::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandLine::Action, action);
+    QFETCH(QString, file);
+    QFETCH(QString, says);
+
+    const CommandLine command = parseCommandLine(QStringList{"korvane"} + arguments);
+    QCOMPARE(command.action, action);
+    QCOMPARE(command.puzzleFile, file);
+    QVERIFY2(command.text.startsWith(says), qPrintable(command.text));
+}
+
+namespace {
+
+// Notes whether a drag reached the watched widget.
+class DragWatch : public QObject {
+public:
+    bool entered = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        entered = entered || event->type() == QEvent::DragEnter;
+        return false;
+    }
+};
+
+void dragOnto(QWidget& target, MainWindow& window, const QList<QUrl>& urls, const QString& text)
+{
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
+    // Where a box leaves the drag alone, Qt offers it to the window; the drop
+    // then goes to whichever widget took the drag.
+    DragWatch watch;
+    window.installEventFilter(&watch);
+    QDragEnterEvent enter(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&target, &enter);
+    window.removeEventFilter(&watch);
+    if (!enter.isAccepted())
+        return;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(watch.entered ? static_cast<QWidget*>(&window) : &target, &drop);
+}
+
+}  // namespace
+
+// A puzzle file opened by a drop or the file dialog is loaded as Data Load
+// loads one and becomes Data Load's file; anything else dropped is refused.
+// The file has a 9 in its corner.
+void TestWindow::openingAPuzzleFile_data()
+{
+    QTest::addColumn<Opening>("open");
+    QTest::addColumn<bool>("opened");
+
+    const auto url = [](const QString& path) { return QUrl::fromLocalFile(path); };
+    QTest::newRow("one file dropped on the window")
+        << Opening([&](MainWindow& w, const QString& path) { dragOnto(w, w, {url(path)}, {}); })
+        << true;
+    QTest::newRow("one file dropped on a cell, which leaves it to the window")
+        << Opening([&](MainWindow& w, const QString& path) {
+               dragOnto(*boxNamed(w, "Text1_40")->viewport(), w, {url(path)}, path);
+           })
+        << true;
+    QTest::newRow("two files are refused") << Opening([&](MainWindow& w, const QString& path) {
+        dragOnto(w, w, {url(path), url(path)}, {});
+    }) << false;
+    QTest::newRow("a remote file is refused") << Opening([](MainWindow& w, const QString&) {
+        dragOnto(w, w, {QUrl("https://example.org/mondai.txt")}, {});
+    }) << false;
+    QTest::newRow("text dropped on the window is refused")
+        << Opening([](MainWindow& w, const QString& path) { dragOnto(w, w, {}, path); }) << false;
+    QTest::newRow("Ctrl+O and a file chosen") << Opening([](MainWindow& w, const QString& path) {
+        w.setFileChooser([path](QWidget*, const QString&) { return path; });
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    }) << true;
+    QTest::newRow("Ctrl+O and cancel") << Opening([](MainWindow& w, const QString&) {
+        w.setFileChooser([](QWidget*, const QString&) { return QString(); });
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    }) << false;
+}
+
+void TestWindow::openingAPuzzleFile()
+{
+    QFETCH(Opening, open);
+    QFETCH(bool, opened);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("他の 場所 問題.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(drawnGrid(QStringLiteral("9") + QString(80, u'.')));
+    file.close();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+    open(*window, path);
+    QCOMPARE(box("Text1_0")->toPlainText(),
+             opened ? QStringLiteral("9") : QStringLiteral("123456789"));
+    QCOMPARE(window->form().puzzleFile, opened ? path : QStringLiteral("mondai.txt"));
 }
 
 QTEST_MAIN(TestWindow)

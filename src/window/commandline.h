@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program is asked to do by its command line,
+//   korvane [-h|--help] [-v|--version] [FILE]
+// FILE is a puzzle file to open once the window is up.
+struct CommandLine {
+    enum class Action { Start, ShowHelp, ShowVersion, Refuse };
+    Action action = Action::Start;
+    QString puzzleFile;  // FILE as given, or empty
+    QString text;        // what to print for the other actions
+};
+
+// Reads `arguments` (the program's name first). Never exits and prints
+// nothing itself, so that it can run before there is a window.
+CommandLine parseCommandLine(const QStringList& arguments);
