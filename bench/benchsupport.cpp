@@ -21,31 +21,6 @@ void placeGivens(Korvane& form, const QString& board)
     form.Text2_click(10);
 }
 
-void copyState(Korvane& to, const Korvane& from)
-{
-    to.Text1 = from.Text1;
-    to.Text2 = from.Text2;
-    to.Text3 = from.Text3;
-    to.Text4 = from.Text4;
-    to.Text5 = from.Text5;
-    to.Text6 = from.Text6;
-    to.Text7 = from.Text7;
-    to.Text8 = from.Text8;
-    to.Text9 = from.Text9;
-    to.Text10 = from.Text10;
-    to.selectedValue = from.selectedValue;
-    to.diagonalMode = from.diagonalMode;
-    to.singleView = from.singleView;
-    to.autoEliminate = from.autoEliminate;
-    to.conflictFlag = from.conflictFlag;
-    to.restorePending = from.restorePending;
-    to.hasSavedGrid = from.hasSavedGrid;
-    to.decided = from.decided;
-    to.candidates = from.candidates;
-    to.stashedText = from.stashedText;
-    to.savedGrid = from.savedGrid;
-}
-
 int normalPlacementPalette()
 {
     return benchdata::NormalSolution[NormalPlacementCell].digitValue() - 1;

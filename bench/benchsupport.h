@@ -54,9 +54,6 @@ struct CountingPort : MessagePort {
 // Places the board's digits as the user would: palette digit, then the cell.
 void placeGivens(Korvane& form, const QString& board);
 
-// Copies every control's state and every module variable of `from` into `to`.
-// The form has no copy assignment (it holds its message port by reference).
-void copyState(Korvane& to, const Korvane& from);
 
 // The named starting points. Each returns the form after the user's steps
 // that lead there; see benchsupport.cpp for the steps.

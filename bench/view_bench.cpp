@@ -57,7 +57,7 @@ void settle()
 
 void clickOn(MainWindow& window, const QString& name)
 {
-    const auto* box = window.findChild<TextBoxWidget*>(name);
+    const auto* box = window.boxNamed(name);
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                       box->mapTo(&window, box->rect().center()));
 }
@@ -135,10 +135,10 @@ void mirrorSolved(benchmark::State& state, bool paint)
     buildScene(solved, Scene::NormalSolved);
     auto window = shownWindow();
     for (auto _ : state) {
-        copyState(window->form(), start);
+        window->form() = start;
         window->mirror();
         settle();
-        copyState(window->form(), solved);
+        window->form() = solved;
         paints->boxPaints = 0;
         const auto begin = Clock::now();
         mirrorAndSettle(*window, paint);
@@ -200,7 +200,7 @@ void clickOnFresh(benchmark::State& state, const std::function<void(Korvane&)>& 
     prepare(prepared);
     auto window = shownWindow();
     for (auto _ : state) {
-        copyState(window->form(), prepared);
+        window->form() = prepared;
         window->mirror();
         settle();
         const auto begin = Clock::now();
@@ -366,7 +366,7 @@ std::unique_ptr<MainWindow> windowToPasteInto(const QString& name, const QString
                                               TextBoxWidget*& box)
 {
     auto window = shownWindow();
-    box = window->findChild<TextBoxWidget*>(name);
+    box = window->boxNamed(name);
     window->activateWindow();
     box->setFocus();
     QGuiApplication::clipboard()->setText(text);
@@ -426,7 +426,7 @@ void BM_MirrorEveryCellFull(benchmark::State& state, Fill fill)
     Korvane start(port);
     auto window = shownWindow();
     for (auto _ : state) {
-        copyState(window->form(), start);
+        window->form() = start;
         window->mirror();
         settle();
         for (TextBox& cell : window->form().Text1)

@@ -1,6 +1,7 @@
 // Start-up, clear-all and the palette's resting state.
 #include "digits.h"
 #include "korvane.h"
+#include "units.h"
 
 Korvane::Korvane(MessagePort& messagePort) : port(messagePort)
 {
@@ -34,10 +35,8 @@ void Korvane::ResetPalette()
 
 void Korvane::Form_Load()
 {
-    restorePending = 0;
+    setTenToContinuous();
     ResetPalette();
-    Text10.Text = QStringLiteral("連続消去");
-    Text10.BackColor = Colors::Idle;
     Text4.Text = QStringLiteral("普通問題");
     Text4.BackColor = Colors::NormalType;
     Text6.BackColor = Colors::Idle;
@@ -46,14 +45,19 @@ void Korvane::Form_Load()
     singleView = 0;
     hasSavedGrid = 0;
     conflictFlag = 0;
-    Text3.Text = QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
-    for (int i = 0; i < CellCount; ++i) {
-        Text1[i].Text = FullCandidates;
-        candidates[i] = FullCandidates;
-        Text1[i].FontSize = 11;
-        Text1[i].ForeColor = Colors::Black;
-        decided[i] = 0;
-    }
+    Text3.Text = UsageText;
+    decided.fill(0);
+    resetUndecidedCells();
+}
+
+void Korvane::MarkDecided(int cellIndex, const QString& digit)
+{
+    decided[cellIndex] = 1;
+    TextBox& cell = Text1[cellIndex];
+    cell.Text = digit;
+    candidates[cellIndex] = digit;
+    cell.FontSize = 28;
+    cell.ForeColor = Colors::DecidedDigit;
 }
 
 void Korvane::Text5_Click()
@@ -137,13 +141,9 @@ void Korvane::Text1_click(int Index)
         return;
     }
 
-    decided[Index] = 1;
     if (restorePending == 1)
         setTenToContinuous();
-    candidates[Index] = selectedValue;
-    cell.Text = selectedValue;
-    cell.FontSize = 28;
-    cell.ForeColor = Colors::DecidedDigit;
+    MarkDecided(Index, selectedValue);
     EliminateFromPeers(Index);
     FindHiddenSingles();
 }
@@ -177,18 +177,18 @@ void Korvane::Text1_KeyUp(int Index, int /*KeyCode*/, int /*Shift*/)
 
 bool Korvane::diagonalAllowed() const
 {
-    const auto clashes = [this](auto cellAt) {
+    const auto clashes = [this](const units::Unit& diagonal) {
         for (int a = 0; a <= 7; ++a) {
-            if (decided[cellAt(a)] != 1)
+            if (decided[diagonal[a]] != 1)
                 continue;
             for (int b = a + 1; b <= 8; ++b) {
-                if (Text1[cellAt(a)].Text == Text1[cellAt(b)].Text)
+                if (Text1[diagonal[a]].Text == Text1[diagonal[b]].Text)
                     return true;
             }
         }
         return false;
     };
-    return !clashes([](int k) { return 10 * k; }) && !clashes([](int k) { return 8 * (k + 1); });
+    return !clashes(units::all[units::MainDiagonal]) && !clashes(units::all[units::AntiDiagonal]);
 }
 
 void Korvane::Text4_click()
@@ -258,11 +258,8 @@ void Korvane::Text10_click()
                     continue;
                 ++placedCount;
                 selectedValue = cell.Text;
-                decided[i] = 1;
-                cell.FontSize = 28;
-                cell.ForeColor = Colors::DecidedDigit;
+                MarkDecided(i, selectedValue);
                 EliminateFromPeers(i);
-                candidates[i] = selectedValue;
                 FindHiddenSingles();
             }
         } while (placedCount > 0);
@@ -313,7 +310,7 @@ void Korvane::Text8_Click()
         cell.Text = stashedText[i];
         cell.FontSize = fontSizeForLength(cell.Text.size());
     }
-    Text3.Text = QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+    Text3.Text = UsageText;
     Text2_click(10);
     FindHiddenSingles();
 }

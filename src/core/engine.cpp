@@ -19,13 +19,14 @@ void Korvane::EliminateFromPeers(int cellIndex)
     if (conflictFlag == 1 || autoEliminate == 0 || !isCell(cellIndex))
         return;
 
-    const int row = cellIndex / 9;
-    const int col = cellIndex % 9;
-    for (int k = 0; k < 9; ++k)
-        RemoveCandidate(9 * row + k);
-    for (int k = 0; k < 9; ++k)
-        RemoveCandidate(9 * k + col);
-    // The box is walked column by column, each column top to bottom.
+    const auto sweep = [this](const units::Unit& unit) {
+        for (int peer : unit)
+            RemoveCandidate(peer);
+    };
+    sweep(units::all[cellIndex / 9]);      // the row
+    sweep(units::all[9 + cellIndex % 9]);  // the column
+    // The box is walked column by column, each column top to bottom, which
+    // is not the order of its unit.
     const int topLeft = 27 * (cellIndex / 27) + 3 * ((cellIndex / 3) % 3);
     for (int k = 0; k < 3; ++k) {
         RemoveCandidate(topLeft + k);
@@ -35,14 +36,10 @@ void Korvane::EliminateFromPeers(int cellIndex)
 
     if (diagonalMode != 1)
         return;
-    if (onMainDiagonal(cellIndex)) {
-        for (int k = 0; k <= 8; ++k)
-            RemoveCandidate(10 * k);
-    }
-    if (onAntiDiagonal(cellIndex)) {
-        for (int k = 1; k <= 9; ++k)
-            RemoveCandidate(8 * k);
-    }
+    if (onMainDiagonal(cellIndex))
+        sweep(units::all[units::MainDiagonal]);
+    if (onAntiDiagonal(cellIndex))
+        sweep(units::all[units::AntiDiagonal]);
 }
 
 void Korvane::RemoveCandidate(int cellIndex)

@@ -9,27 +9,31 @@
 // The candidate string of a cell nothing has been decided about.
 inline const QString FullCandidates = QStringLiteral("123456789");
 
-// The way out to the user: a modal message box. `buttons` is 0 (OK only) or 6
-// (Cancel / Try Again / Continue). The call returns only after the box has been
-// closed, with 1 (OK), 2 (Cancel), 10 (Try Again) or 11 (Continue).
+// What the message line says after start-up, the all-numbers display and Data
+// Load.
+inline const QString UsageText =
+    QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+
+// The way out to the user: a modal message box. The call returns only after
+// the box has been closed, with the answer.
 struct MessagePort {
+    // Button styles.
+    static constexpr int OkOnly = 0;
+    static constexpr int CancelTryContinue = 6;
+    // Answers.
+    static constexpr int Ok = 1;
+    static constexpr int Cancel = 2;
+    static constexpr int TryAgain = 10;
+    static constexpr int Continue = 11;
+
     virtual ~MessagePort() = default;
     virtual int MsgBox(const QString& prompt, int buttons) = 0;
 };
 
-// The one window of the program, without its widgets: every control's state,
-// every module variable, the candidate engine and the command handlers.
-//
-// Cells are numbered 0..80 in reading order (row = i / 9, column = i % 9). The
-// units are the rows, columns and 3x3 boxes, and while diagonalMode is 1 also
-// the main diagonal (0, 10, ..., 80) and the anti-diagonal (8, 16, ..., 72).
-//
-// Texts keep line breaks as "\r\n"; a character is one UTF-16 code unit.
-class Korvane {
-public:
+// Everything the form holds between two user actions: every control's state
+// and every module variable.
+struct FormState {
     static constexpr int CellCount = 81;
-
-    explicit Korvane(MessagePort& port);
 
     // ---- controls ----
     std::array<TextBox, 81> Text1;  // the cells
@@ -61,6 +65,28 @@ public:
     std::array<QString, 82> candidates;
     std::array<QString, 82> stashedText;
     std::array<QString, 82> savedGrid;
+};
+
+// The one window of the program, without its widgets: its state (above), the
+// candidate engine and the command handlers.
+//
+// Cells are numbered 0..80 in reading order (row = i / 9, column = i % 9). The
+// units are the rows, columns and 3x3 boxes, and while diagonalMode is 1 also
+// the main diagonal (0, 10, ..., 80) and the anti-diagonal (8, 16, ..., 72).
+//
+// Texts keep line breaks as "\r\n"; a character is one UTF-16 code unit.
+//
+// A form is copied by assignment: it takes over the other form's state and
+// keeps talking to its own message port.
+class Korvane : public FormState {
+public:
+    explicit Korvane(MessagePort& port);
+    Korvane(const Korvane&) = default;
+    Korvane& operator=(const Korvane& other)
+    {
+        FormState::operator=(other);
+        return *this;
+    }
 
     // ---- handlers ----
     // Start-up: every flag off, correction selected, every cell "123456789"
@@ -134,6 +160,10 @@ public:
     void RebuildCandidates();
     // All palette buttons idle, correction active, selectedValue "11".
     void ResetPalette();
+    // Makes a cell decided, showing and holding `digit` in 28-point dark red:
+    // a placement, continuous elimination and Data Load all do this, before
+    // they eliminate the digit from the cell's peers.
+    void MarkDecided(int cellIndex, const QString& digit);
 
     // Unit membership helpers, shared by the engine and the commands.
     static bool onMainDiagonal(int cellIndex) { return cellIndex % 10 == 0; }
@@ -155,10 +185,9 @@ public:
     // later cell of that diagonal, decided or not.
     bool diagonalAllowed() const;
 
-protected:
+private:
     MessagePort& port;
 
-private:
     void buildControls();
     void setTenToContinuous();
     void setTenToRestore();

@@ -3,12 +3,6 @@
 #include "korvane.h"
 #include "puzzlefile.h"
 
-namespace {
-
-enum Answer { Cancel = 2, TryAgain = 10 };
-
-}  // namespace
-
 bool Korvane::LoadPuzzleFile()
 {
     for (;;) {
@@ -16,10 +10,11 @@ bool Korvane::LoadPuzzleFile()
             std::copy(entries->begin(), entries->end(), savedGrid.begin());
             return true;
         }
-        const int answer = port.MsgBox(QStringLiteral("エラー_mondai_load"), 6);
-        if (answer == TryAgain)
+        const int answer =
+            port.MsgBox(QStringLiteral("エラー_mondai_load"), MessagePort::CancelTryContinue);
+        if (answer == MessagePort::TryAgain)
             continue;
-        return answer != Cancel;
+        return answer != MessagePort::Cancel;
     }
 }
 
@@ -78,17 +73,12 @@ void Korvane::loadGrid(bool readFile)
             decided[k] = 0;
             continue;
         }
-        decided[k] = 1;
-        TextBox& cell = Text1[k];
-        cell.Text = savedGrid[k];
-        candidates[k] = savedGrid[k];
-        cell.FontSize = 28;
-        cell.ForeColor = Colors::DecidedDigit;
-        selectedValue = cell.Text;
+        MarkDecided(k, savedGrid[k]);
+        selectedValue = savedGrid[k];
         EliminateFromPeers(k);
         FindHiddenSingles();
     }
-    Text3.Text = QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+    Text3.Text = UsageText;
     ResetPalette();
     hasSavedGrid = 0;
     Text9[0].BackColor = Colors::DataRest;

@@ -10,7 +10,6 @@ namespace units {
 
 using Unit = std::array<int, 9>;
 
-inline constexpr int RowCount = 9;
 inline constexpr int MainDiagonal = 27;
 inline constexpr int AntiDiagonal = 28;
 

@@ -230,12 +230,12 @@ void MainWindow::nameForScreenReaders()
          "その修正を取り消します"},
     };
     for (const Role& role : roles) {
-        auto* box = findChild<TextBoxWidget*>(QLatin1String(role.object));
+        TextBoxWidget* box = boxNamed(QLatin1String(role.object));
         box->setAccessibleName(QString::fromUtf8(role.name));
         box->setAccessibleDescription(QString::fromUtf8(role.description));
     }
     for (int digit = 1; digit <= 9; ++digit) {
-        auto* button = findChild<TextBoxWidget*>(QStringLiteral("Text2_%1").arg(digit - 1));
+        TextBoxWidget* button = boxNamed(QStringLiteral("Text2_%1").arg(digit - 1));
         button->setAccessibleName(QStringLiteral("数字%1").arg(digit));
         button->setAccessibleDescription(QStringLiteral("クリックしたマスにこの数字を置きます"));
     }

@@ -24,6 +24,9 @@ public:
     Korvane& form() { return form_; }
     const Korvane& form() const { return form_; }
 
+    // The widget of a control, by the control's name ("Text1_40", "Text3").
+    TextBoxWidget* boxNamed(const QString& name) const { return findChild<TextBoxWidget*>(name); }
+
     // Shows the form's state: each control's text, font size and colours,
     // touching only the widgets whose state changed.
     void mirror();

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "textboxwidget.h"
+
 namespace {
 
 // Qt sizes a box by its prompt, which leaves the shortest prompts about 115
@@ -33,15 +35,13 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     box.setWindowTitle(QStringLiteral("Korvane"));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
-    QString text = prompt;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box.setText(text);
+    box.setText(TextBoxWidget::toWidgetText(prompt));
 
     if (buttons != CancelTryContinue) {
         box.addButton(QMessageBox::Ok);
         keepCaptionReadable(box);
         box.exec();
-        return 1;
+        return Ok;
     }
 
     // One role for all three keeps them in this order on every platform.
@@ -54,8 +54,8 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     box.exec();
     const QAbstractButton* answer = box.clickedButton();
     if (answer == retry)
-        return 10;
+        return TryAgain;
     if (answer == proceed)
-        return 11;
-    return 2;
+        return Continue;
+    return Cancel;
 }

@@ -8,9 +8,9 @@
 #include "textboxwidget.h"
 
 // The widget of a control, by the control's name ("Text1_40", "Text3").
-inline TextBoxWidget* boxNamed(MainWindow& window, const QString& name)
+inline TextBoxWidget* boxNamed(const MainWindow& window, const QString& name)
 {
-    return window.findChild<TextBoxWidget*>(name);
+    return window.boxNamed(name);
 }
 
 // Every control's widget name, in the order the form declares them.
