@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include <QFile>
+
 QString benchdata::withOpenCells(const QString& solution, std::initializer_list<int> open)
 {
     QString board = solution;
@@ -10,15 +12,9 @@ QString benchdata::withOpenCells(const QString& solution, std::initializer_list<
     return board;
 }
 
-void placeGivens(Korvane& form, const QString& board)
+SampleFolder::SampleFolder()
 {
-    for (int i = 0; i < Korvane::CellCount; ++i) {
-        if (board[i] == u'.')
-            continue;
-        form.Text2_click(board[i].digitValue() - 1);
-        form.Text1_click(i);
-    }
-    form.Text2_click(10);
+    QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"), QStringLiteral("mondai.txt"));
 }
 
 int normalPlacementPalette()
@@ -29,17 +25,23 @@ int normalPlacementPalette()
 void buildScene(Korvane& form, Scene scene)
 {
     using namespace benchdata;
+    using puzzles::placeGivens;
     form.Form_Load();
     switch (scene) {
     case Scene::Start:
         break;
     case Scene::NormalGivensAuto:
     case Scene::NormalGivensAutoDigit:
+    case Scene::NormalSingleView:
     case Scene::NormalSolved:
         placeGivens(form, NormalGivens);
         form.Text6_Click();
-        if (scene == Scene::NormalGivensAutoDigit)
+        if (scene == Scene::NormalGivensAutoDigit || scene == Scene::NormalSingleView)
             form.Text2_click(normalPlacementPalette());
+        if (scene == Scene::NormalSingleView) {
+            form.Text7_MouseDown(1, 0, 100, 100);
+            form.Text7_Click();
+        }
         if (scene == Scene::NormalSolved)
             form.Text10_click();
         break;

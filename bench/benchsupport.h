@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "currentfolder.h"
 #include "korvane.h"
 #include "puzzles.h"
 
@@ -14,26 +15,10 @@ namespace benchdata {
 inline const QString& NormalGivens = puzzles::SinglesGivens;
 inline const QString& NormalSolution = puzzles::SinglesSolution;
 
-// The same for diagonal mode: 18 givens, solved by singles only once the two
-// long diagonals count as units.
-inline const QString DiagonalGivens = QStringLiteral(".4.3..7.5"
-                                                     ".......2."
-                                                     "...5....."
-                                                     "......49."
-                                                     "....9.2.3"
-                                                     "8........"
-                                                     "...6...5."
-                                                     "67......."
-                                                     ".......68");
-inline const QString DiagonalSolution = QStringLiteral("249368715"
-                                                       "356971824"
-                                                       "781542639"
-                                                       "512783496"
-                                                       "467195283"
-                                                       "893426571"
-                                                       "928614357"
-                                                       "675839142"
-                                                       "134257968");
+// The same for diagonal mode: solved by singles only once the two long
+// diagonals count as units.
+inline const QString& DiagonalGivens = puzzles::DiagonalGivens;
+inline const QString& DiagonalSolution = puzzles::DiagonalSolution;
 
 // `solution` with every cell kept whose index is in none of `open`.
 QString withOpenCells(const QString& solution, std::initializer_list<int> open);
@@ -47,13 +32,16 @@ struct CountingPort : MessagePort {
     int MsgBox(const QString&, int) override
     {
         ++boxes;
-        return 1;
+        return Ok;
     }
 };
 
-// Places the board's digits as the user would: palette digit, then the cell.
-void placeGivens(Korvane& form, const QString& board);
-
+// A temporary current folder holding the sample puzzle as mondai.txt, for as
+// long as the object lives.
+class SampleFolder : public TemporaryCurrentFolder {
+public:
+    SampleFolder();
+};
 
 // The named starting points. Each returns the form after the user's steps
 // that lead there; see benchsupport.cpp for the steps.
@@ -62,6 +50,7 @@ enum class Scene {
     NormalGivensAuto,       // normal givens placed, automatic elimination on
     NormalGivensAutoDigit,  // as above, palette on the digit of NormalPlacementCell
     NormalThirtyGivens,     // 30 givens of the normal solution, automatic elimination off
+    NormalSingleView,       // NormalGivensAutoDigit in the single-number display
     NormalSolved,           // NormalGivensAuto after continuous elimination
     DiagonalGivensAuto,     // diagonal mode, diagonal givens, automatic elimination on
     Diagonal80Decided,      // diagonal mode, 80 decided cells, automatic elimination on

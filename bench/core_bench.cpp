@@ -7,10 +7,6 @@
 #include <chrono>
 #include <functional>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
@@ -152,25 +148,19 @@ BENCHMARK(BM_TypedEdit)->Name("Core/Text1_KeyUp/TypedSingleDigit")->UseManualTim
 
 // ---- automatic elimination, puzzle type, continuous elimination ----
 
-void BM_AutoOnOver30Givens(benchmark::State& state)
+void BM_AutoToggle(benchmark::State& state, Scene scene)
 {
-    timeOnScene(state, Scene::NormalThirtyGivens, [](Korvane& f) { f.Text6_Click(); });
+    timeOnScene(state, scene, [](Korvane& f) { f.Text6_Click(); });
 }
-BENCHMARK(BM_AutoOnOver30Givens)->Name("Core/Text6_Click/AutoOnOver30Givens")->UseManualTime();
-
-void BM_AutoOnOver80Diagonal(benchmark::State& state)
-{
-    timeOnScene(state, Scene::Diagonal80DecidedOff, [](Korvane& f) { f.Text6_Click(); });
-}
-BENCHMARK(BM_AutoOnOver80Diagonal)
+BENCHMARK_CAPTURE(BM_AutoToggle, On30, Scene::NormalThirtyGivens)
+    ->Name("Core/Text6_Click/AutoOnOver30Givens")
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_AutoToggle, On80Diagonal, Scene::Diagonal80DecidedOff)
     ->Name("Core/Text6_Click/AutoOnOver80DiagonalDecided")
     ->UseManualTime();
-
-void BM_AutoOff(benchmark::State& state)
-{
-    timeOnScene(state, Scene::NormalGivensAuto, [](Korvane& f) { f.Text6_Click(); });
-}
-BENCHMARK(BM_AutoOff)->Name("Core/Text6_Click/AutoOff")->UseManualTime();
+BENCHMARK_CAPTURE(BM_AutoToggle, Off, Scene::NormalGivensAuto)
+    ->Name("Core/Text6_Click/AutoOff")
+    ->UseManualTime();
 
 void BM_ToDiagonal80(benchmark::State& state)
 {
@@ -184,21 +174,18 @@ void BM_ToDiagonal80(benchmark::State& state)
 }
 BENCHMARK(BM_ToDiagonal80)->Name("Core/Text4_click/ToDiagonalOver80Decided")->UseManualTime();
 
-void BM_ContinuousNormal(benchmark::State& state)
+void BM_Continuous(benchmark::State& state, Scene scene, const QString& solution)
 {
     timeOnScene(
-        state, Scene::NormalGivensAuto, [](Korvane& f) { f.Text10_click(); },
-        [](const Korvane& f) { return unlessSolved(f, benchdata::NormalSolution); });
+        state, scene, [](Korvane& f) { f.Text10_click(); },
+        [&solution](const Korvane& f) { return unlessSolved(f, solution); });
 }
-BENCHMARK(BM_ContinuousNormal)->Name("Core/Text10_click/SolveNormal")->UseManualTime();
-
-void BM_ContinuousDiagonal(benchmark::State& state)
-{
-    timeOnScene(
-        state, Scene::DiagonalGivensAuto, [](Korvane& f) { f.Text10_click(); },
-        [](const Korvane& f) { return unlessSolved(f, benchdata::DiagonalSolution); });
-}
-BENCHMARK(BM_ContinuousDiagonal)->Name("Core/Text10_click/SolveDiagonal")->UseManualTime();
+BENCHMARK_CAPTURE(BM_Continuous, Normal, Scene::NormalGivensAuto, benchdata::NormalSolution)
+    ->Name("Core/Text10_click/SolveNormal")
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_Continuous, Diagonal, Scene::DiagonalGivensAuto, benchdata::DiagonalSolution)
+    ->Name("Core/Text10_click/SolveDiagonal")
+    ->UseManualTime();
 
 void BM_Restore80(benchmark::State& state)
 {
@@ -242,41 +229,15 @@ BENCHMARK(BM_SingleViewOn)->Name("Core/Text7/SingleNumberDisplayOn")->UseManualT
 
 void BM_SingleViewOff(benchmark::State& state)
 {
-    timeOnFresh(
-        state,
-        [](Korvane& f) {
-            buildScene(f, Scene::NormalGivensAutoDigit);
-            f.Text7_MouseDown(1, 0, 100, 100);
-            f.Text7_Click();
-        },
-        [](Korvane& f) { f.Text8_Click(); });
+    timeOnScene(state, Scene::NormalSingleView, [](Korvane& f) { f.Text8_Click(); });
 }
 BENCHMARK(BM_SingleViewOff)->Name("Core/Text8_Click/SingleNumberDisplayOff")->UseManualTime();
 
 // ---- Data Save and Data Load ----
 
-// A folder holding the drawn sample grid as mondai.txt, made the current
-// folder for as long as the object lives.
-class PuzzleFolder {
-public:
-    PuzzleFolder() : previous_(QDir::currentPath())
-    {
-        QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"),
-                    dir_.filePath(QStringLiteral("mondai.txt")));
-        QDir::setCurrent(dir_.path());
-    }
-    ~PuzzleFolder() { QDir::setCurrent(previous_); }
-    PuzzleFolder(const PuzzleFolder&) = delete;
-    PuzzleFolder& operator=(const PuzzleFolder&) = delete;
-
-private:
-    QString previous_;
-    QTemporaryDir dir_;
-};
-
 void BM_LoadPuzzleFile(benchmark::State& state)
 {
-    PuzzleFolder folder;
+    const SampleFolder folder;
     CountingPort port;
     Korvane form(port);
     for (auto _ : state) {
@@ -290,7 +251,7 @@ BENCHMARK(BM_LoadPuzzleFile)->Name("Core/LoadPuzzleFile/DrawnGrid");
 
 void BM_DataLoadFromFile(benchmark::State& state)
 {
-    PuzzleFolder folder;
+    const SampleFolder folder;
     timeOnScene(state, Scene::NormalSolved, [](Korvane& f) { f.Text9_click(1); });
 }
 BENCHMARK(BM_DataLoadFromFile)->Name("Core/Text9_click/DataLoadFromFile")->UseManualTime();

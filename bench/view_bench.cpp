@@ -5,14 +5,10 @@
 // only the copy to the screen is left out.
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <memory>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -127,7 +123,9 @@ BENCHMARK(BM_BuildAndShow)
 
 // ---- mirroring ----
 
-void mirrorSolved(benchmark::State& state, bool paint)
+// The form of a solved board mirrored over the start-up board, with or
+// without the repaints it causes.
+void BM_MirrorSolved(benchmark::State& state, bool paint)
 {
     CountingPort port;
     Korvane start(port);
@@ -150,20 +148,11 @@ void mirrorSolved(benchmark::State& state, bool paint)
     }
 }
 
-void BM_MirrorSolved(benchmark::State& state)
-{
-    mirrorSolved(state, false);
-}
-BENCHMARK(BM_MirrorSolved)
+BENCHMARK_CAPTURE(BM_MirrorSolved, Mirror, false)
     ->Name("View/Mirror/AfterFullSolve")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
-
-void BM_MirrorAndPaintSolved(benchmark::State& state)
-{
-    mirrorSolved(state, true);
-}
-BENCHMARK(BM_MirrorAndPaintSolved)
+BENCHMARK_CAPTURE(BM_MirrorSolved, Paint, true)
     ->Name("View/MirrorAndPaint/AfterFullSolve")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
@@ -189,15 +178,21 @@ BENCHMARK(BM_PaletteClick)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
-// Clicks `control` on a window showing `prepared`, once per iteration; the
-// click and the repaints it causes are timed, showing the prepared state
-// again is not.
-void clickOnFresh(benchmark::State& state, const std::function<void(Korvane&)>& prepare,
-                  const QString& control, const std::function<bool(const Korvane&)>& done)
+bool allDecided(const Korvane& form)
+{
+    return std::all_of(form.decided.begin(), form.decided.begin() + Korvane::CellCount,
+                       [](int d) { return d == 1; });
+}
+
+// Clicks `control` on a window showing `scene`, once per iteration; the click
+// and the repaints it causes are timed, showing the scene again is not.
+// `done` tells whether the click did what it should.
+void BM_Click(benchmark::State& state, Scene scene, const QString& control,
+              bool (*done)(const Korvane&))
 {
     CountingPort port;
     Korvane prepared(port);
-    prepare(prepared);
+    buildScene(prepared, scene);
     auto window = shownWindow();
     for (auto _ : state) {
         window->form() = prepared;
@@ -213,119 +208,36 @@ void clickOnFresh(benchmark::State& state, const std::function<void(Korvane&)>& 
     }
 }
 
-void clickOnScene(benchmark::State& state, Scene scene, const QString& control,
-                  const std::function<bool(const Korvane&)>& done)
+// The same in a folder whose mondai.txt is the sample puzzle, for Data Load.
+void BM_ClickWithSample(benchmark::State& state, Scene scene, const QString& control,
+                        bool (*done)(const Korvane&))
 {
-    clickOnFresh(
-        state, [scene](Korvane& f) { buildScene(f, scene); }, control, done);
+    const SampleFolder folder;
+    BM_Click(state, scene, control, done);
 }
 
-bool allDecided(const Korvane& form)
-{
-    return std::all_of(form.decided.begin(), form.decided.begin() + Korvane::CellCount,
-                       [](int d) { return d == 1; });
-}
-
-void BM_CellPlacement(benchmark::State& state)
-{
-    clickOnScene(state, Scene::NormalGivensAutoDigit,
-                 QStringLiteral("Text1_%1").arg(NormalPlacementCell),
-                 [](const Korvane& f) { return f.decided[NormalPlacementCell] == 1; });
-}
-BENCHMARK(BM_CellPlacement)
-    ->Name("View/Click/CellPlacementAutoOn")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickSolveNormal(benchmark::State& state)
-{
-    clickOnScene(state, Scene::NormalGivensAuto, QStringLiteral("Text10"), allDecided);
-}
-BENCHMARK(BM_ClickSolveNormal)
-    ->Name("View/Click/SolveNormal")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickSolveDiagonal(benchmark::State& state)
-{
-    clickOnScene(state, Scene::DiagonalGivensAuto, QStringLiteral("Text10"), allDecided);
-}
-BENCHMARK(BM_ClickSolveDiagonal)
-    ->Name("View/Click/SolveDiagonal")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickPartialUndo(benchmark::State& state)
-{
-    clickOnScene(state, Scene::Diagonal81DecidedUndo, QStringLiteral("Text1_40"),
-                 [](const Korvane& f) { return f.decided[40] == 0; });
-}
-BENCHMARK(BM_ClickPartialUndo)
-    ->Name("View/Click/PartialUndoOf81Diagonal")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickAutoOn80(benchmark::State& state)
-{
-    clickOnScene(state, Scene::Diagonal80DecidedOff, QStringLiteral("Text6"),
-                 [](const Korvane& f) { return f.autoEliminate == 1; });
-}
-BENCHMARK(BM_ClickAutoOn80)
-    ->Name("View/Click/AutoOnOver80DiagonalDecided")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickClearAll(benchmark::State& state)
-{
-    clickOnScene(state, Scene::NormalSolved, QStringLiteral("Text5"),
-                 [](const Korvane& f) { return f.decided[0] == 0; });
-}
-BENCHMARK(BM_ClickClearAll)
-    ->Name("View/Click/ClearSolvedBoard")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickSingleViewOn(benchmark::State& state)
-{
-    clickOnScene(state, Scene::NormalGivensAutoDigit, QStringLiteral("Text7"),
-                 [](const Korvane& f) { return f.singleView == 1; });
-}
-BENCHMARK(BM_ClickSingleViewOn)
-    ->Name("View/Click/SingleNumberDisplayOn")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickSingleViewOff(benchmark::State& state)
-{
-    clickOnFresh(
-        state,
-        [](Korvane& f) {
-            buildScene(f, Scene::NormalGivensAutoDigit);
-            f.Text7_MouseDown(1, 0, 100, 100);
-            f.Text7_Click();
-        },
-        QStringLiteral("Text8"), [](const Korvane& f) { return f.singleView == 0; });
-}
-BENCHMARK(BM_ClickSingleViewOff)
-    ->Name("View/Click/SingleNumberDisplayOff")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_ClickDataLoad(benchmark::State& state)
-{
-    QTemporaryDir dir;
-    QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"),
-                dir.filePath(QStringLiteral("mondai.txt")));
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    clickOnScene(state, Scene::NormalSolved, QStringLiteral("Text9_1"),
-                 [](const Korvane& f) { return !allDecided(f); });
-    QDir::setCurrent(previous);
-}
-BENCHMARK(BM_ClickDataLoad)
-    ->Name("View/Click/DataLoadFromFile")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
+#define KORVANE_CLICK(function, name, scene, control, done)                                        \
+    BENCHMARK_CAPTURE(function, name, Scene::scene, control, done)                                 \
+        ->Name("View/Click/" #name)                                                                \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMicrosecond)
+KORVANE_CLICK(BM_Click, CellPlacementAutoOn, NormalGivensAutoDigit,
+              QStringLiteral("Text1_%1").arg(NormalPlacementCell),
+              [](const Korvane& f) { return f.decided[NormalPlacementCell] == 1; });
+KORVANE_CLICK(BM_Click, SolveNormal, NormalGivensAuto, "Text10", allDecided);
+KORVANE_CLICK(BM_Click, SolveDiagonal, DiagonalGivensAuto, "Text10", allDecided);
+KORVANE_CLICK(BM_Click, PartialUndoOf81Diagonal, Diagonal81DecidedUndo, "Text1_40",
+              [](const Korvane& f) { return f.decided[40] == 0; });
+KORVANE_CLICK(BM_Click, AutoOnOver80DiagonalDecided, Diagonal80DecidedOff, "Text6",
+              [](const Korvane& f) { return f.autoEliminate == 1; });
+KORVANE_CLICK(BM_Click, ClearSolvedBoard, NormalSolved, "Text5",
+              [](const Korvane& f) { return f.decided[0] == 0; });
+KORVANE_CLICK(BM_Click, SingleNumberDisplayOn, NormalGivensAutoDigit, "Text7",
+              [](const Korvane& f) { return f.singleView == 1; });
+KORVANE_CLICK(BM_Click, SingleNumberDisplayOff, NormalSingleView, "Text8",
+              [](const Korvane& f) { return f.singleView == 0; });
+KORVANE_CLICK(BM_ClickWithSample, DataLoadFromFile, NormalSolved, "Text9_1",
+              [](const Korvane& f) { return !allDecided(f); });
 
 // ---- a box full of text ----
 

@@ -1,45 +1,49 @@
 // Every committed fuzz input, replayed in the normal builds: the seeds and
 // each input that once broke a rule (kept as a regression test).
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "actionplayer.h"
+#include "currentfolder.h"
+
+// The check a fuzz target runs on its input.
+using Check = QString (*)(QByteArrayView);
+Q_DECLARE_METATYPE(Check)
 
 class TestFuzzCorpus : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(dir.isValid() && QDir::setCurrent(dir.path())); }
+    void initTestCase() { QVERIFY(folder.isValid()); }
     void replay_data();
     void replay();
 
 private:
-    QTemporaryDir dir;
+    const TemporaryCurrentFolder folder;
 };
 
 void TestFuzzCorpus::replay_data()
 {
-    QTest::addColumn<QString>("target");
+    QTest::addColumn<Check>("check");
     QTest::addColumn<QString>("path");
-    for (const char* target : {"puzzlefile", "actions"}) {
+    const QList<std::pair<const char*, Check>> targets{{"puzzlefile", checkPuzzleFileLoad},
+                                                       {"actions", playActions}};
+    for (const auto& [target, check] : targets) {
         const QDir corpus(QStringLiteral(KORVANE_FUZZ_CORPUS "/") + QLatin1String(target));
         const QStringList files = corpus.entryList(QDir::Files);
         QVERIFY(!files.isEmpty());
         for (const QString& name : files)
-            QTest::addRow("%s/%s", target, qPrintable(name))
-                << QString::fromLatin1(target) << corpus.filePath(name);
+            QTest::addRow("%s/%s", target, qPrintable(name)) << check << corpus.filePath(name);
     }
 }
 
 void TestFuzzCorpus::replay()
 {
-    QFETCH(QString, target);
+    QFETCH(Check, check);
     QFETCH(QString, path);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QCOMPARE(target == u"actions" ? playActions(bytes) : checkPuzzleFileLoad(bytes), QString());
+    QCOMPARE(check(file.readAll()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestFuzzCorpus)

@@ -1,9 +1,10 @@
-// Reading mondai.txt: where the cell characters are taken from, how they map
-// to entries, and every way a file can be odd or missing. Files are written in
-// Shift-JIS bytes, spelled out literally.
+// Reading mondai.txt. Bytes go through the reader's own seam, parse(): where
+// the cell characters are taken from, how they decode and which entries they
+// become. Files go through read(): what is not a regular file or cannot be
+// read, a huge file, and that every file is closed again. Shift-JIS bytes are
+// spelled out literally.
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -14,371 +15,184 @@
 
 namespace {
 
-// Shift-JIS spellings of the characters a drawn grid uses.
-const QByteArray Rule = "\x84\x9f";       // ─
-const QByteArray Bar = "\x84\xa0";        // │
-const QByteArray IdeoSpace = "\x81\x40";  // ideographic space
-const QByteArray FullFive = "\x82\x54";   // ５
-const QByteArray FullZero = "\x82\x4f";   // ０
-QByteArray full(int digit)
+using sjis::Bar;
+using sjis::fullWidthDigit;
+using sjis::IdeographicSpace;
+
+QStringList listed(const puzzlefile::Entries& entries)
 {
-    return QByteArray("\x82") + char(0x4f + digit);
+    return QStringList(entries.cbegin(), entries.cend());
 }
 
-QByteArray ruleLine()
+// A row of nine equal cells.
+QByteArray rowOf(const QByteArray& cell)
 {
-    return Rule.repeated(19);
+    return drawnRow(QList<QByteArray>(9, cell));
 }
 
-// A data line: the nine cells between vertical bars (19 characters).
-QByteArray dataLine(const QList<QByteArray>& cells)
+// The first `count` lines of `file`, each with its line end.
+QByteArray linesOf(const QByteArray& file, int count)
 {
-    QByteArray line = Bar;
-    for (const QByteArray& c : cells)
-        line += c + Bar;
-    return line;
+    return file.split('\n').mid(0, count).join('\n') + '\n';
 }
 
-QByteArray emptyRow()
-{
-    return dataLine(QList<QByteArray>(9, IdeoSpace));
-}
-
-// A whole drawn grid from 81 characters ('.' empty, digits full-width).
-QByteArray drawnGrid(const char* puzzle, const QByteArray& eol = "\r\n")
-{
-    QByteArray out = ruleLine() + eol;
-    for (int r = 0; r < 9; ++r) {
-        QList<QByteArray> cells;
-        for (int c = 0; c < 9; ++c) {
-            const char ch = puzzle[9 * r + c];
-            cells.append(ch == '.' ? IdeoSpace : full(ch - '0'));
-        }
-        out += dataLine(cells) + eol + ruleLine() + eol;
-    }
-    return out;
-}
-
-QStringList entries(const Korvane& k)
-{
-    QStringList out;
-    for (int i = 0; i < 81; ++i)
-        out.append(k.savedGrid[i]);
-    return out;
-}
-
-QStringList expectRows(const QList<QStringList>& rows)
-{
-    QStringList out;
-    for (int r = 0; r < 9; ++r)
-        out += r < rows.size() ? rows[r] : QStringList(9, QString());
-    return out;
-}
+// Makes mondai.txt something that is not a regular file, or nothing at all.
+using Make = std::function<bool()>;
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Make)
 
 class TestPuzzleFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void cellCharacters_data();
-    void cellCharacters();
-    void lineEnds_data();
-    void lineEnds();
-    void encodings_data();
-    void encodings();
+    void parse_data();
+    void parse();
     void notARegularFile_data();
     void notARegularFile();
     void unreadableFile();
-    void errorBoxAnswers_data();
-    void errorBoxAnswers();
-    void tryAgainReadsTheFileAgain();
-    void hugeFileLoadsPromptly();
+    void hugeFileReadsPromptly();
     void fileIsClosedAfterEveryRead();
-
-private:
-    void write(const QByteArray& bytes, const QString& name = "mondai.txt");
-    QTemporaryDir* dir = nullptr;
-    QString previousDir;
 };
 
-void TestPuzzleFile::init()
+void TestPuzzleFile::parse_data()
 {
-    previousDir = QDir::currentPath();
-    dir = new QTemporaryDir;
-    QVERIFY(dir->isValid());
-    QVERIFY(QDir::setCurrent(dir->path()));
-}
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("board");  // the entries, as entriesOf() reads them
 
-void TestPuzzleFile::cleanup()
-{
-    QDir::setCurrent(previousDir);
-    delete dir;
-    dir = nullptr;
-}
+    // Where the cells are: row r on line 2r + 2, column c at character 2c + 2.
+    const QString example = QStringLiteral("5..3....9.1..7..2.") + QString(63, u'.');
+    QTest::newRow("worked example, full-width five") << drawnGrid(example) << example;
+    QTest::newRow("worked example, ASCII five")
+        << drawnGrid(example).replace(fullWidthDigit(5), "5") << example;
+    const QString diagonal = QStringLiteral("5.3......"
+                                            ".1......."
+                                            "..2......"
+                                            "...3....."
+                                            "....4...."
+                                            ".....5..."
+                                            "......6.."
+                                            ".......7."
+                                            "........8");
+    QTest::newRow("CR LF") << drawnGrid(diagonal, "\r\n") << diagonal;
+    QTest::newRow("lone LF") << drawnGrid(diagonal, "\n") << diagonal;
+    QTest::newRow("lone CR") << drawnGrid(diagonal, "\r") << diagonal;
 
-void TestPuzzleFile::write(const QByteArray& bytes, const QString& name)
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-void TestPuzzleFile::cellCharacters_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QStringList>("expected");
-
-    const QStringList row0 = {"5", "", "", "3", "", "", "", "", "9"};
-    const QStringList row1 = {"", "1", "", "", "7", "", "", "2", ""};
-    auto example = [&](const QByteArray& five) {
-        return ruleLine() + "\r\n" +
-               dataLine({five, IdeoSpace, IdeoSpace, full(3), IdeoSpace, IdeoSpace, IdeoSpace,
-                         IdeoSpace, full(9)}) +
-               "\r\n" + ruleLine() + "\r\n" +
-               dataLine({IdeoSpace, full(1), IdeoSpace, IdeoSpace, full(7), IdeoSpace, IdeoSpace,
-                         full(2), IdeoSpace}) +
-               "\r\n";
-    };
-    QTest::newRow("worked example, full-width five")
-        << example(FullFive) << expectRows({row0, row1});
-    QTest::newRow("worked example, ASCII five") << example("5") << expectRows({row0, row1});
-
-    QTest::newRow("empty file") << QByteArray() << expectRows({});
-
-    QByteArray tenLines;
-    for (int i = 1; i <= 10; ++i)
-        tenLines +=
-            (i % 2 == 0 ? dataLine(QList<QByteArray>(9, full(i / 2))) : ruleLine()) + "\r\n";
-    QList<QStringList> fiveRows;
-    for (int r = 1; r <= 5; ++r)
-        fiveRows.append(QStringList(9, QString::number(r)));
-    QTest::newRow("ten lines fill rows 0 to 4") << tenLines << expectRows(fiveRows);
-
-    QByteArray thirty;
-    for (int i = 1; i <= 30; ++i)
-        thirty +=
-            (i % 2 == 0 ? dataLine(QList<QByteArray>(9, full(i <= 18 ? 1 : 8))) : ruleLine()) +
-            "\r\n";
+    // What is read of the file, and what is not.
+    QTest::newRow("empty file") << QByteArray() << "";
+    const QString fiveRows = QStringLiteral("111111111222222222333333333444444444555555555");
+    QTest::newRow("ten lines fill rows 0 to 4") << linesOf(drawnGrid(fiveRows), 10) << fiveRows;
     QTest::newRow("lines past 19 are never read")
-        << thirty << expectRows(QList<QStringList>(9, QStringList(9, "1")));
-
-    QByteArray longLine = emptyRow() + full(4) + Bar + full(4) + QByteArray(5000, '7');
+        << drawnGrid(QString(81, u'1')) + drawnGrid(QString(81, u'8')) << QString(81, u'1');
     QTest::newRow("characters past 19 are ignored")
-        << QByteArray("\r\n" + longLine + "\r\n") << expectRows({});
-
-    QTest::newRow("a line ending after position 2")
-        << QByteArray("\r\n" + Bar + full(6) + "\r\n")
-        << expectRows({{"6", "", "", "", "", "", "", "", ""}});
-
-    QTest::newRow("zeros, spaces, letters and marks are kept")
-        << QByteArray("\r\n" +
-                      dataLine({"0", FullZero, " ", "x", "*", ":", IdeoSpace, "7", "\x82\x60"}))
-        << expectRows({{"0", "０", " ", "x", "*", ":", "", "7", "Ａ"}});
-
+        << "\r\n" + rowOf(IdeographicSpace) + fullWidthDigit(4) + Bar + fullWidthDigit(4) +
+               QByteArray(5000, '7') + "\r\n"
+        << "";
+    QTest::newRow("a line ending after position 2") << "\r\n" + Bar + fullWidthDigit(6) + "\r\n"
+                                                    << "6";
     QTest::newRow("a missing data line leaves its row empty")
-        << QByteArray(ruleLine() + "\r\n" + "\r\n" + ruleLine() + "\r\n" +
-                      dataLine(QList<QByteArray>(9, full(2))))
-        << expectRows({QStringList(9, QString()), QStringList(9, "2")});
-}
+        << drawnRule() + "\r\n\r\n" + drawnRule() + "\r\n" + rowOf(fullWidthDigit(2))
+        << QStringLiteral(".........222222222");
 
-void TestPuzzleFile::cellCharacters()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QStringList, expected);
-    write(file);
-    Fixture f;
-    QVERIFY(f.form.LoadPuzzleFile());
-    QCOMPARE(entries(f.form), expected);
-    QVERIFY(f.port.calls.isEmpty());
-}
-
-void TestPuzzleFile::lineEnds_data()
-{
-    QTest::addColumn<QByteArray>("eol");
-    QTest::newRow("CR LF") << QByteArray("\r\n");
-    QTest::newRow("lone LF") << QByteArray("\n");
-    QTest::newRow("lone CR") << QByteArray("\r");
-}
-
-void TestPuzzleFile::lineEnds()
-{
-    QFETCH(QByteArray, eol);
-    const char* puzzle = "5.3......"
-                         ".1......."
-                         "..2......"
-                         "...3....."
-                         "....4...."
-                         ".....5..."
-                         "......6.."
-                         ".......7."
-                         "........8";
-    write(drawnGrid(puzzle, eol));
-    Fixture f;
-    QVERIFY(f.form.LoadPuzzleFile());
-    QStringList expected;
-    for (int i = 0; i < 81; ++i)
-        expected.append(puzzle[i] == '.' ? QString() : QString(QChar(puzzle[i])));
-    QCOMPARE(entries(f.form), expected);
-}
-
-void TestPuzzleFile::encodings_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QStringList>("row0");
-
+    // Which entries the characters become.
+    QTest::newRow("zeros, spaces, letters and marks are kept")
+        << "\r\n" + drawnRow({"0", fullWidthDigit(0), " ", "x", "*", ":", IdeographicSpace, "7",
+                              "\x82\x60"})
+        << QStringLiteral("0０ x*:.7Ａ");
     QTest::newRow("UTF-8 with a byte-order mark")
-        << QByteArray("\xEF\xBB\xBF\r\n|\xEF\xBC\x95|\xE3\x80\x80|3|")
-        << QStringList{"5", "", "3", "", "", "", "", "", ""};
+        << QByteArray("\xEF\xBB\xBF\r\n|\xEF\xBC\x95|\xE3\x80\x80|3|") << "5.3";
     QTest::newRow("UTF-8 without a mark, as editors save it")
-        << QByteArray("\xE2\x94\x80\n\xE2\x94\x82\xEF\xBC\x97\xE2\x94\x82\xEF\xBC\x91")
-        << QStringList{"7", "1", "", "", "", "", "", "", ""};
+        << QByteArray("\xE2\x94\x80\n\xE2\x94\x82\xEF\xBC\x97\xE2\x94\x82\xEF\xBC\x91") << "71";
     // Found by the puzzle-file fuzzer: a character beyond U+FFFF was split
     // into two positions, and its first half became an entry.
     QTest::newRow("UTF-8 character beyond U+FFFF is one position")
         << QByteArray("\r\n|\xF0\xA0\xAE\xB7|\xEF\xBC\x95|\xF0\x9F\x98\x80|4|")
-        << QStringList{
-               QString(QChar(0xFFFD)), "5", QString(QChar(0xFFFD)), "4", "", "", "", "", ""};
-    QTest::newRow("plain ASCII") << QByteArray("-------------------\n|1|2| | |5|\n")
-                                 << QStringList{"1", "2", " ", " ", "5", "", "", "", ""};
+        << QStringLiteral("\uFFFD5\uFFFD4");
+    QTest::newRow("plain ASCII") << QByteArray("-------------------\n|1|2| | |5|\n") << "12  5";
     QTest::newRow("bytes that are not Windows-31J become U+FFFD")
-        << QByteArray("\r\n" + Bar + "\xA0" + Bar + FullFive + Bar + "\xFD" + Bar)
-        << QStringList{QString(QChar(0xFFFD)), "5", QString(QChar(0xFFFD)), "", "", "", "", "", ""};
+        << "\r\n" + Bar + "\xA0" + Bar + fullWidthDigit(5) + Bar + "\xFD" + Bar
+        << QStringLiteral("\uFFFD5\uFFFD");
     QTest::newRow("a lead byte cut off by the line end")
-        << QByteArray("\r\n" + Bar + "\x82\r\n" + emptyRow())
-        << QStringList{QString(QChar(0xFFFD)), "", "", "", "", "", "", "", ""};
+        << "\r\n" + Bar + "\x82\r\n" + rowOf(IdeographicSpace) << QStringLiteral("\uFFFD");
 }
 
-void TestPuzzleFile::encodings()
+void TestPuzzleFile::parse()
 {
-    QFETCH(QByteArray, file);
-    QFETCH(QStringList, row0);
-    write(file);
-    Fixture f;
-    QVERIFY(f.form.LoadPuzzleFile());
-    QCOMPARE(entries(f.form).mid(0, 9), row0);
-    QCOMPARE(puzzlefile::parse(file)[0], row0[0]);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, board);
+    QCOMPARE(listed(puzzlefile::parse(bytes)), entriesOf(board));
 }
 
+// Nothing is read, and nothing waits on what is not a regular file.
 void TestPuzzleFile::notARegularFile_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("a directory") << "directory";
-    QTest::newRow("a FIFO without a writer") << "fifo";
-    QTest::newRow("a device") << "device";
-    QTest::newRow("a dangling link") << "dangling";
+    QTest::addColumn<Make>("make");
+    QTest::newRow("missing") << Make([] { return true; });
+    QTest::newRow("a directory") << Make([] { return QDir().mkdir("mondai.txt"); });
+    QTest::newRow("a FIFO without a writer")
+        << Make([] { return ::mkfifo("mondai.txt", 0600) == 0; });
+    QTest::newRow("a device") << Make([] { return QFile::link("/dev/zero", "mondai.txt"); });
+    QTest::newRow("a dangling link")
+        << Make([] { return QFile::link("nowhere.txt", "mondai.txt"); });
 }
 
 void TestPuzzleFile::notARegularFile()
 {
-    QFETCH(QString, kind);
-    if (kind == "directory")
-        QVERIFY(QDir().mkdir("mondai.txt"));
-    else if (kind == "fifo")
-        QCOMPARE(::mkfifo("mondai.txt", 0600), 0);
-    else if (kind == "device")
-        QVERIFY(QFile::link("/dev/zero", "mondai.txt"));
-    else if (kind == "dangling")
-        QVERIFY(QFile::link("nowhere.txt", "mondai.txt"));
-
-    Fixture f;
-    f.form.savedGrid[4] = "8";
-    f.port.answers = {11};
-    QVERIFY(f.form.LoadPuzzleFile());
-    QCOMPARE(f.port.calls.size(), 1);
-    QCOMPARE(f.port.calls[0].prompt, QStringLiteral("エラー_mondai_load"));
-    QCOMPARE(f.port.calls[0].buttons, 6);
-    QCOMPARE(f.form.savedGrid[4], QStringLiteral("8"));
+    QFETCH(Make, make);
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(make());
+    QVERIFY(!puzzlefile::read(QStringLiteral("mondai.txt")));
 }
 
 void TestPuzzleFile::unreadableFile()
 {
     if (::geteuid() == 0)
         QSKIP("root reads files whatever their permissions");
-    write(drawnGrid(
-        "123456789........................................................................"));
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(writeFile("mondai.txt", drawnGrid(QStringLiteral("123456789") + QString(72, u'.'))));
     QVERIFY(QFile::setPermissions("mondai.txt", QFileDevice::WriteOwner));
-    Fixture f;
-    f.port.answers = {11};
-    QVERIFY(f.form.LoadPuzzleFile());
-    QCOMPARE(f.port.prompts(), QStringList{"エラー_mondai_load"});
-    QCOMPARE(f.form.savedGrid[0], QString());
+    QVERIFY(!puzzlefile::read(QStringLiteral("mondai.txt")));
 }
 
-void TestPuzzleFile::errorBoxAnswers_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("goesOn");
-    QTest::newRow("Cancel abandons") << 2 << false;
-    QTest::newRow("Continue goes on") << 11 << true;
-    QTest::newRow("OK (an unexpected answer) goes on") << 1 << true;
-}
-
-void TestPuzzleFile::errorBoxAnswers()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, goesOn);
-    Fixture f;
-    f.port.answers = {answer};
-    QCOMPARE(f.form.LoadPuzzleFile(), goesOn);
-    QCOMPARE(f.port.calls.size(), 1);
-}
-
-void TestPuzzleFile::tryAgainReadsTheFileAgain()
-{
-    Fixture f;
-    int boxes = 0;
-    // The user puts the file in place while the box is open, then tries again.
-    f.port.onMsgBox = [&](const QString&, int) {
-        if (++boxes == 2)
-            write(drawnGrid("9....................................................................."
-                            "..........."));
-    };
-    f.port.answers = {10, 10, 10};
-    QVERIFY(f.form.LoadPuzzleFile());
-    QCOMPARE(boxes, 2);
-    QCOMPARE(f.form.savedGrid[0], QStringLiteral("9"));
-}
-
-void TestPuzzleFile::hugeFileLoadsPromptly()
+void TestPuzzleFile::hugeFileReadsPromptly()
 {
     // One line of 64 MiB followed by a real grid: nothing of the long line is
     // kept but its first characters, and only 19 lines are looked at.
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
     QFile f("mondai.txt");
     QVERIFY(f.open(QIODevice::WriteOnly));
     const QByteArray chunk(1 << 20, 'x');
     for (int i = 0; i < 64; ++i)
         QCOMPARE(f.write(chunk), chunk.size());
-    f.write("\r\n" + dataLine(QList<QByteArray>(9, full(3))) + "\r\n");
+    f.write("\r\n" + rowOf(fullWidthDigit(3)) + "\r\n");
     for (int i = 0; i < 100000; ++i)
         f.write("\r\n");
     f.close();
 
-    Fixture fx;
-    QVERIFY(fx.form.LoadPuzzleFile());
-    QCOMPARE(entries(fx.form).mid(0, 9), QStringList(9, "3"));
-    QVERIFY(fx.port.calls.isEmpty());
+    const auto entries = puzzlefile::read(QStringLiteral("mondai.txt"));
+    QVERIFY(entries);
+    QCOMPARE(listed(*entries), entriesOf(QStringLiteral("333333333")));
 }
 
 void TestPuzzleFile::fileIsClosedAfterEveryRead()
 {
-    write(drawnGrid(
-        "1................................................................................"));
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(writeFile("mondai.txt", drawnGrid(QStringLiteral("1") + QString(80, u'.'))));
     const auto openDescriptors = [] {
         return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
     };
-    Fixture f;
     const qsizetype before = openDescriptors();
     for (int i = 0; i < 50; ++i)
-        QVERIFY(f.form.LoadPuzzleFile());
+        QVERIFY(puzzlefile::read(QStringLiteral("mondai.txt")));
     QVERIFY(QDir().remove("mondai.txt"));
     QVERIFY(QDir().mkdir("mondai.txt"));
-    f.port.answers = QList<int>(50, 11);
     for (int i = 0; i < 50; ++i)
-        QVERIFY(f.form.LoadPuzzleFile());
+        QVERIFY(!puzzlefile::read(QStringLiteral("mondai.txt")));
     QCOMPARE(openDescriptors(), before);
 }
 

@@ -1,57 +1,41 @@
-// Data Save and Data Load: what is kept, what is placed, when the puzzle file
-// is read, and what a failed read leaves behind.
-#include <functional>
+// Data Save, Data Load and a puzzle file opened from elsewhere: what is kept,
+// what is placed, when the puzzle file is read, and what a failed read asks
+// and leaves behind.
+#include <optional>
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include "testsupport.h"
 
 namespace {
 
-const QString Usage =
-    QStringLiteral("使用方法：右側枠の数字を選択し挿入したい場所をクリックします");
+const QString ErrorPrompt = QStringLiteral("エラー_mondai_load");
 
-// A drawn grid in Shift-JIS whose only given is `digit` (full-width) in cell 0.
-QByteArray fileWithCorner(int digit)
+// A drawn grid whose only given is `digit` in cell 0.
+QByteArray cornerFile(char digit)
 {
-    const QByteArray bar = "\x84\xa0";
-    QByteArray line = bar + "\x82" + char(0x4f + digit) + bar;
-    return QByteArray("\x84\x9f\r\n") + line + "\r\n";
+    return drawnGrid(QLatin1Char(digit) + QString(80, u'.'));
 }
 
-void writeFile(const QByteArray& bytes)
+// The puzzle file opened from elsewhere: in a folder beside the current one
+// whose name has a space and kanji.
+QString elsewhere()
 {
-    QFile f("mondai.txt");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    return QDir::current().absoluteFilePath(QStringLiteral("他の 場所/問題 1.txt"));
 }
 
-// Writes `bytes` to a file in a folder beside the current one whose name has
-// a space and kanji, or only makes the folder when `bytes` is empty; returns
-// the file's absolute path.
-QString fileElsewhere(const QByteArray& bytes)
+QStringList savedEntries(const Korvane& form)
 {
-    QDir().mkpath(QStringLiteral("他の 場所"));
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("他の 場所/問題 1.txt"));
-    QFile file(path);
-    if (!bytes.isEmpty() && file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-    return path;
+    return QStringList(form.savedGrid.cbegin(), form.savedGrid.cbegin() + Korvane::CellCount);
 }
 
-QString solutionOf(const Korvane& k)
+Setup decided(const QString& board)
 {
-    QString out;
-    for (int i = 0; i < 81; ++i)
-        out += k.Text1[i].Text;
-    return out;
+    return [board](Korvane& k) { placeDecided(k, board); };
 }
-
-// A state the form is brought into before a puzzle file is opened.
-using Setup = std::function<void(Korvane&)>;
 
 }  // namespace
 
@@ -63,267 +47,93 @@ class TestStorage : public QObject {
 private slots:
     void init();
     void cleanup();
-    void saveKeepsOnlyDecidedCells();
-    void saveThenLoadPlacesTheGrid();
-    void secondLoadReadsTheFile();
-    void clearAllForgetsTheSavedGrid();
-    void missingFileThenContinuePlacesWhatIsKept();
-    void cancelLeavesEverythingAsItWas();
-    void loadEndsInNormalType();
-    void eitherButtonClearsAConflict_data();
-    void eitherButtonClearsAConflict();
-    void fileCharactersBecomeDecidedCells();
-    void singleViewSaveKeepsTheRealDigits();
-    void singleViewLoadWaits();
-    void sampleIsSolvedByLoadAndElimination();
-    void openingAFile_data();
-    void openingAFile();
-    void dataLoadReadsTheOpenedFile();
+    void save_data();
+    void save();
+    void load_data();
+    void load();
+    void errorBox_data();
+    void errorBox();
 
 private:
-    QTemporaryDir* dir = nullptr;
-    QString previousDir;
+    std::optional<TemporaryCurrentFolder> folder;
 };
 
 void TestStorage::init()
 {
-    previousDir = QDir::currentPath();
-    dir = new QTemporaryDir;
-    QVERIFY(QDir::setCurrent(dir->path()));
+    folder.emplace();
+    QVERIFY(folder->isValid());
 }
 
 void TestStorage::cleanup()
 {
-    QDir::setCurrent(previousDir);
-    delete dir;
-    dir = nullptr;
+    folder.reset();
 }
 
-void TestStorage::saveKeepsOnlyDecidedCells()
+// Data Save keeps what the decided cells really show, and nothing else, and
+// leaves the board alone.
+void TestStorage::save_data()
 {
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QString>("saved");
+
+    QTest::newRow("only decided cells are kept") << Setup([](Korvane& k) {
+        placeDecided(k, "5.......3");
+        setCandidates(k, 1, "7");  // one candidate left, not decided
+    }) << "5.......3";
+    QTest::newRow("the single-number display keeps the real digits") << Setup([](Korvane& k) {
+        placeDecided(k, "48");
+        k.Text2_click(3);
+        clickSingleNumber(k);
+        QCOMPARE(k.Text1[1].Text, QStringLiteral(" "));
+    }) << "48";
+    QTest::newRow("a pending conflict is cleared") << Setup([](Korvane& k) {
+        placeDecided(k, "77");
+        k.CheckConflict("7");
+        QCOMPARE(k.conflictFlag, 1);
+    }) << "77";
+}
+
+void TestStorage::save()
+{
+    QFETCH(Setup, setup);
+    QFETCH(QString, saved);
+
     Fixture f;
     Korvane& k = f.form;
-    placeDecided(k, "5.......3");
-    setCandidates(k, 1, "7");  // one candidate left, not decided
+    setup(k);
+    const QString board = boardState(k);
+    const int singleView = k.singleView;
+    f.port.calls.clear();
+
     k.Text9_click(0);
-    QCOMPARE(k.savedGrid[0], QStringLiteral("5"));
-    QCOMPARE(k.savedGrid[1], QString());
-    QCOMPARE(k.savedGrid[8], QStringLiteral("3"));
+
+    QCOMPARE(savedEntries(k), entriesOf(saved));
+    QCOMPARE(boardState(k), board);
+    QCOMPARE(k.singleView, singleView);
+    QCOMPARE(k.conflictFlag, 0);
     QCOMPARE(k.hasSavedGrid, 1);
     QCOMPARE(k.Text9[0].BackColor, Colors::Active);
     QCOMPARE(k.Text3.Text, QStringLiteral("データが保存されました"));
-    QCOMPARE(k.Text1[1].Text, QStringLiteral("7"));
     QVERIFY(f.port.calls.isEmpty());
 }
 
-void TestStorage::saveThenLoadPlacesTheGrid()
-{
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "5...........7");
-    k.Text9_click(0);
-    k.Text6_Click();  // automatic elimination on; Load must switch it off
-    k.Text2_click(3);
-    k.Text1_click(40);
-
-    k.Text9_click(1);
-    QVERIFY(f.port.calls.isEmpty());
-    QCOMPARE(k.decided[0], 1);
-    QCOMPARE(k.decided[12], 1);
-    QCOMPARE(k.decided[40], 0);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral("5"));
-    QCOMPARE(k.Text1[0].ForeColor, Colors::DecidedDigit);
-    QCOMPARE(k.Text1[0].FontSize, 28.0);
-    QCOMPARE(k.Text1[1].Text, QStringLiteral("123456789"));
-    QCOMPARE(k.Text1[40].Text, QStringLiteral("123456789"));
-    QCOMPARE(k.autoEliminate, 0);
-    QCOMPARE(k.selectedValue, QStringLiteral("11"));
-    QCOMPARE(k.hasSavedGrid, 0);
-    QCOMPARE(k.Text9[0].BackColor, Colors::DataRest);
-    QCOMPARE(k.Text3.Text, Usage);
-}
-
-void TestStorage::secondLoadReadsTheFile()
-{
-    writeFile(fileWithCorner(9));
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "4");
-    k.Text9_click(0);
-    k.Text9_click(1);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral("4"));
-    k.Text9_click(1);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral("9"));
-    QVERIFY(f.port.calls.isEmpty());
-}
-
-void TestStorage::clearAllForgetsTheSavedGrid()
-{
-    writeFile(fileWithCorner(2));
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "4");
-    k.Text9_click(0);
-    k.Text5_Click();
-    QCOMPARE(k.Text9[0].BackColor, Colors::DataRest);
-    k.Text9_click(1);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral("2"));
-}
-
-void TestStorage::missingFileThenContinuePlacesWhatIsKept()
-{
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "..6");
-    k.Text9_click(0);
-    k.Text5_Click();
-    f.port.answers = {11};
-    k.Text9_click(1);
-    QCOMPARE(f.port.prompts(), QStringList{"エラー_mondai_load"});
-    QCOMPARE(f.port.calls[0].buttons, 6);
-    QCOMPARE(k.decided[2], 1);
-    QCOMPARE(k.Text1[2].Text, QStringLiteral("6"));
-}
-
-void TestStorage::cancelLeavesEverythingAsItWas()
-{
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "1.3");
-    k.Text6_Click();
-    k.Text1[5].Text = "28";
-    k.Text1_KeyUp(5, 0, 0);  // a typed edit: restore is offered
-    k.conflictFlag = 1;
-    const QString before = boardTexts(k);
-    const auto decidedBefore = k.decided;
-
-    f.port.answers = {2};
-    k.Text9_click(1);
-    QCOMPARE(f.port.calls.size(), 1);
-    QCOMPARE(boardTexts(k), before);
-    QCOMPARE(k.decided, decidedBefore);
-    QCOMPARE(k.autoEliminate, 1);
-    QCOMPARE(k.conflictFlag, 1);
-    QCOMPARE(k.restorePending, 1);
-    QCOMPARE(k.Text10.Text, QStringLiteral("元に戻す"));
-    QCOMPARE(k.Text10.BackColor, Colors::Active);
-}
-
-void TestStorage::loadEndsInNormalType()
-{
-    writeFile(fileWithCorner(1));
-    Fixture f;
-    Korvane& k = f.form;
-    k.Text4_click();
-    QCOMPARE(k.diagonalMode, 1);
-    k.Text9_click(1);
-    QCOMPARE(k.diagonalMode, 0);
-    QCOMPARE(k.Text4.Text, QStringLiteral("普通問題"));
-    QCOMPARE(k.Text4.BackColor, Colors::NormalType);
-}
-
-void TestStorage::eitherButtonClearsAConflict_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::newRow("Data Save") << 0;
-    QTest::newRow("Data Load") << 1;
-}
-
-void TestStorage::eitherButtonClearsAConflict()
-{
-    QFETCH(int, index);
-    writeFile(fileWithCorner(1));
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "77");
-    k.CheckConflict("7");
-    QCOMPARE(k.conflictFlag, 1);
-    const QString before = boardTexts(k);
-    k.Text9_click(index);
-    QCOMPARE(k.conflictFlag, 0);
-    if (index == 0)
-        QCOMPARE(boardTexts(k), before);
-}
-
-void TestStorage::fileCharactersBecomeDecidedCells()
-{
-    // An ordinary space and an ASCII zero are characters like any other.
-    writeFile("\r\n| |0|\x82\x54|");
-    Fixture f;
-    Korvane& k = f.form;
-    k.Text9_click(1);
-    QCOMPARE(k.decided[0], 1);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral(" "));
-    QCOMPARE(k.decided[1], 1);
-    QCOMPARE(k.Text1[1].Text, QStringLiteral("0"));
-    QCOMPARE(k.Text1[2].Text, QStringLiteral("5"));
-    QCOMPARE(k.decided[3], 0);
-}
-
-void TestStorage::singleViewSaveKeepsTheRealDigits()
-{
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, "48");
-    k.Text2_click(3);
-    k.Text7_MouseDown(1, 0, 0, 0);
-    k.Text7_Click();
-    QCOMPARE(k.Text1[1].Text, QStringLiteral(" "));
-    k.Text9_click(0);
-    QCOMPARE(k.savedGrid[0], QStringLiteral("4"));
-    QCOMPARE(k.savedGrid[1], QStringLiteral("8"));
-    QCOMPARE(k.singleView, 1);
-    QCOMPARE(k.Text1[1].Text, QStringLiteral(" "));
-}
-
-void TestStorage::singleViewLoadWaits()
-{
-    writeFile(fileWithCorner(6));
-    Fixture f;
-    Korvane& k = f.form;
-    placeDecided(k, ".3");
-    k.Text2_click(2);
-    k.Text7_MouseDown(1, 0, 0, 0);
-    k.Text7_Click();
-    const QString before = boardTexts(k);
-    k.Text9_click(1);
-    QCOMPARE(boardTexts(k), before);
-    QCOMPARE(k.singleView, 1);
-    QCOMPARE(k.decided[1], 1);
-    QVERIFY(f.port.calls.isEmpty());
-}
-
-void TestStorage::sampleIsSolvedByLoadAndElimination()
-{
-    QVERIFY(QFile::copy(QStringLiteral(KORVANE_SAMPLES_DIR "/mondai.txt"), "mondai.txt"));
-    Fixture f;
-    Korvane& k = f.form;
-    k.Text9_click(1);
-    k.Text6_Click();
-    k.Text10_click();
-    QVERIFY(f.port.calls.isEmpty());
-    QCOMPARE(solutionOf(k),
-             QStringLiteral("825936174761458932943217685417893526396542718258761493574"
-                            "329861139685247682174359"));
-    for (int i = 0; i < 81; ++i) {
-        QCOMPARE(k.decided[i], 1);
-        QCOMPARE(k.Text1[i].ForeColor, Colors::DecidedDigit);
-    }
-}
-
-// A file opened from elsewhere becomes the puzzle file and is read as Data
-// Load reads one, whatever waits in the saved grid. Here mondai.txt in the
-// current folder has a 2 in its corner and the opened file, in a folder
-// whose name has a space and kanji, a 9.
-void TestStorage::openingAFile_data()
+// Data Load places the saved grid, or reads the puzzle file when none waits;
+// a file opened from elsewhere becomes the puzzle file and is read at once,
+// whatever waits in the saved grid. Either leaves the form as it would be
+// with those cells placed on a fresh board, and either waits in the
+// single-number display. A cancelled read changes nothing. mondai.txt in the
+// current folder has a 2 in its corner, the file elsewhere a 9.
+void TestStorage::load_data()
 {
     QTest::addColumn<Setup>("setup");
-    QTest::addColumn<bool>("readable");
+    QTest::addColumn<Setup>("action");
     QTest::addColumn<QList<int>>("answers");  // to the file error box
-    QTest::addColumn<QString>("corner");      // cell 0 afterwards
-    QTest::addColumn<bool>("opened");         // the file became Data Load's
-    QTest::addColumn<bool>("changed");        // anything else changed
+    QTest::addColumn<Setup>("expected");      // done to a fresh form
+    QTest::addColumn<bool>("opened");         // the file elsewhere is the puzzle file
+    QTest::addColumn<QStringList>("prompts");
 
+    const Setup load = [](Korvane& k) { k.Text9_click(1); };
+    const Setup open = [](Korvane& k) { k.OpenPuzzleFile(elsewhere()); };
     const Setup start = [](Korvane&) {};
     const Setup saved = [](Korvane& k) {
         placeDecided(k, "4");
@@ -334,64 +144,166 @@ void TestStorage::openingAFile_data()
         k.CheckConflict("7");
     };
     const Setup singleView = [](Korvane& k) {
-        placeDecided(k, "4");
-        k.Text2_click(3);
-        k.Text7_MouseDown(1, 0, 0, 0);
-        k.Text7_Click();
+        placeDecided(k, ".3");
+        k.Text2_click(2);
+        clickSingleNumber(k);
+    };
+    const auto withoutPuzzleFile = [](const Setup& then) {
+        return Setup([=](Korvane& k) {
+            QFile::remove(QStringLiteral("mondai.txt"));
+            then(k);
+        });
     };
     const QList<int> none;
-    QTest::newRow("read at start-up") << start << true << none << "9" << true << true;
-    QTest::newRow("read although a saved grid waits")
-        << saved << true << none << "9" << true << true;
-    QTest::newRow("a pending conflict is cleared")
-        << conflict << true << none << "9" << true << true;
-    QTest::newRow("refused in the single-number display")
-        << singleView << true << none << "4" << false << false;
-    QTest::newRow("unreadable, continue places what is kept")
-        << saved << false << QList<int>{11} << "4" << true << true;
-    QTest::newRow("unreadable, cancel changes nothing but the file")
-        << saved << false << QList<int>{2} << "4" << true << false;
+    const QStringList quiet;
+    const QStringList error{ErrorPrompt};
+
+    QTest::newRow("the saved grid is placed, not the file") << Setup([](Korvane& k) {
+        placeDecided(k, "5...........7");
+        k.Text9_click(0);
+        k.Text6_Click();  // automatic elimination on; Load must switch it off
+        k.Text2_click(3);
+        k.Text1_click(40);
+    }) << load << none << decided("5...........7") << false << quiet;
+    QTest::newRow("the saved grid once, then the file") << Setup([=](Korvane& k) {
+        saved(k);
+        k.Text9_click(1);
+        QCOMPARE(k.Text1[0].Text, QStringLiteral("4"));
+    }) << load << none << decided("2") << false << quiet;
+    QTest::newRow("clear-all forgets the saved grid") << Setup([=](Korvane& k) {
+        saved(k);
+        k.Text5_Click();
+        QCOMPARE(k.Text9[0].BackColor, Colors::DataRest);
+    }) << load << none << decided("2") << false << quiet;
+    const Setup keptThenCleared = withoutPuzzleFile([](Korvane& k) {
+        placeDecided(k, "..6");
+        k.Text9_click(0);
+        k.Text5_Click();
+    });
+    QTest::newRow("no file: Continue places what is kept")
+        << keptThenCleared << load << QList<int>{MessagePort::Continue} << decided("..6") << false
+        << error;
+    const Setup typedOverConflict = withoutPuzzleFile([](Korvane& k) {
+        placeDecided(k, "1.3");
+        k.Text6_Click();
+        k.Text1[5].Text = "28";
+        k.Text1_KeyUp(5, 0, 0);  // a typed edit: restore is offered
+        k.conflictFlag = 1;
+    });
+    QTest::newRow("no file: Cancel leaves everything as it was")
+        << typedOverConflict << load << QList<int>{MessagePort::Cancel} << typedOverConflict
+        << false << error;
+    QTest::newRow("the type goes back to normal") << Setup([](Korvane& k) {
+        k.Text4_click();
+        QCOMPARE(k.diagonalMode, 1);
+    }) << load << none << decided("2") << false << quiet;
+    QTest::newRow("Data Load clears a conflict")
+        << conflict << load << none << decided("2") << false << quiet;
+    // An ordinary space and an ASCII zero are characters like any other.
+    QTest::newRow("every character of the file becomes a decided cell") << Setup([](Korvane&) {
+        QVERIFY(writeFile("mondai.txt", "\r\n| |0|\x82\x54|"));
+    }) << load << none << Setup([](Korvane& k) {
+        k.MarkDecided(0, QStringLiteral(" "));
+        k.MarkDecided(1, QStringLiteral("0"));
+        k.MarkDecided(2, QStringLiteral("5"));
+    }) << false << quiet;
+    QTest::newRow("Data Load waits in the single-number display")
+        << singleView << load << none << singleView << false << quiet;
+    QTest::newRow("Data Load reads the opened file") << Setup([=](Korvane& k) {
+        open(k);
+        k.Text5_Click();
+    }) << load << none << decided("9") << true << quiet;
+
+    QTest::newRow("opened at start-up") << start << open << none << decided("9") << true << quiet;
+    QTest::newRow("opened although a saved grid waits")
+        << saved << open << none << decided("9") << true << quiet;
+    QTest::newRow("opening clears a conflict")
+        << conflict << open << none << decided("9") << true << quiet;
+    QTest::newRow("opening waits in the single-number display")
+        << singleView << open << none << singleView << false << quiet;
+    const Setup unreadable = [=](Korvane& k) {
+        QFile::remove(elsewhere());
+        saved(k);
+    };
+    QTest::newRow("unreadable, Continue places what is kept")
+        << unreadable << open << QList<int>{MessagePort::Continue} << decided("4") << true << error;
+    QTest::newRow("unreadable, Cancel changes nothing but the file")
+        << unreadable << open << QList<int>{MessagePort::Cancel} << unreadable << true << error;
 }
 
-void TestStorage::openingAFile()
+void TestStorage::load()
 {
     QFETCH(Setup, setup);
-    QFETCH(bool, readable);
+    QFETCH(Setup, action);
     QFETCH(QList<int>, answers);
-    QFETCH(QString, corner);
+    QFETCH(Setup, expected);
     QFETCH(bool, opened);
-    QFETCH(bool, changed);
+    QFETCH(QStringList, prompts);
 
-    writeFile(fileWithCorner(2));
-    const QString path = fileElsewhere(readable ? fileWithCorner(9) : QByteArray());
-    Fixture f;
+    QVERIFY(writeFile("mondai.txt", cornerFile('2')));
+    QVERIFY(QDir().mkpath(QFileInfo(elsewhere()).path()));
+    QVERIFY(writeFile(elsewhere(), cornerFile('9')));
+    Fixture f, fresh;
     Korvane& k = f.form;
     QCOMPARE(k.puzzleFile, QStringLiteral("mondai.txt"));
     setup(k);
-    const QString before = formState(k);
+    expected(fresh.form);
     f.port.calls.clear();
     f.port.answers = answers;
 
-    k.OpenPuzzleFile(path);
-    QCOMPARE(k.Text1[0].Text, corner);
-    QCOMPARE(k.puzzleFile, opened ? path : QStringLiteral("mondai.txt"));
-    QCOMPARE(f.port.prompts(), readable ? QStringList() : QStringList{"エラー_mondai_load"});
-    QCOMPARE(formState(k) != before, changed);
+    action(k);
+
+    QCOMPARE(formState(k), formState(fresh.form));
+    QCOMPARE(k.puzzleFile, opened ? elsewhere() : QStringLiteral("mondai.txt"));
+    QCOMPARE(f.port.prompts(), prompts);
+    for (const FakePort::Call& call : std::as_const(f.port.calls))
+        QCOMPARE(call.buttons, MessagePort::CancelTryContinue);
     QCOMPARE(invariantViolation(k), QString());
 }
 
-// Once opened, the file is the one Data Load reads whenever it would have
-// read mondai.txt.
-void TestStorage::dataLoadReadsTheOpenedFile()
+// The file error box: Cancel abandons the read, Try Again reads again, and
+// anything else goes on with what the saved grid holds. There is no
+// mondai.txt until the user puts one in place while the box is open.
+void TestStorage::errorBox_data()
 {
-    writeFile(fileWithCorner(2));
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<int>("fileAtBox");  // the box the file appears at; 0 never
+    QTest::addColumn<bool>("goesOn");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QString>("savedGrid");
+
+    const QString kept = QStringLiteral("....8");
+    QTest::newRow("Cancel abandons") << QList<int>{MessagePort::Cancel} << 0 << false << 1 << kept;
+    QTest::newRow("Continue goes on")
+        << QList<int>{MessagePort::Continue} << 0 << true << 1 << kept;
+    QTest::newRow("OK (an unexpected answer) goes on")
+        << QList<int>{MessagePort::Ok} << 0 << true << 1 << kept;
+    QTest::newRow("Try Again reads the file again")
+        << QList<int>(3, MessagePort::TryAgain) << 2 << true << 2 << "9";
+}
+
+void TestStorage::errorBox()
+{
+    QFETCH(QList<int>, answers);
+    QFETCH(int, fileAtBox);
+    QFETCH(bool, goesOn);
+    QFETCH(int, boxes);
+    QFETCH(QString, savedGrid);
+
     Fixture f;
-    Korvane& k = f.form;
-    k.OpenPuzzleFile(fileElsewhere(fileWithCorner(9)));
-    k.Text5_Click();
-    k.Text9_click(1);
-    QCOMPARE(k.Text1[0].Text, QStringLiteral("9"));
-    QVERIFY(f.port.calls.isEmpty());
+    f.form.savedGrid[4] = QStringLiteral("8");
+    f.port.answers = answers;
+    f.port.onMsgBox = [&](const QString&, int) {
+        if (f.port.calls.size() == fileAtBox)
+            QVERIFY(writeFile("mondai.txt", cornerFile('9')));
+    };
+
+    QCOMPARE(f.form.LoadPuzzleFile(), goesOn);
+
+    QCOMPARE(f.port.prompts(), QStringList(boxes, ErrorPrompt));
+    for (const FakePort::Call& call : std::as_const(f.port.calls))
+        QCOMPARE(call.buttons, MessagePort::CancelTryContinue);
+    QCOMPARE(savedEntries(f.form), entriesOf(savedGrid));
 }
 
 QTEST_GUILESS_MAIN(TestStorage)

@@ -10,13 +10,6 @@ namespace {
 
 const QString puzzleFile = QStringLiteral("mondai.txt");
 
-void writePuzzleFile(QByteArrayView bytes)
-{
-    QFile file(puzzleFile);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes.data(), bytes.size());
-}
-
 // The fuzz input, read a byte at a time; zeros once it runs out.
 class Input {
 public:
@@ -63,20 +56,20 @@ struct InputPort : MessagePort {
     explicit InputPort(Input& input) : in(input) {}
     int MsgBox(const QString&, int buttons) override
     {
-        if (buttons != 6)
-            return 1;
+        if (buttons != CancelTryContinue)
+            return Ok;
         switch (in.next() % 5) {
         case 0:
-            return 1;
+            return Ok;
         case 1:
-            return 2;
+            return Cancel;
         case 2:
-            return 10;
+            return TryAgain;
         case 3:
-            writePuzzleFile(drawnGrid(solvable));
-            return 10;
+            writeFile(puzzleFile, drawnGrid(solvable));
+            return TryAgain;
         default:
-            return 11;
+            return Continue;
         }
     }
     Input& in;
@@ -118,28 +111,9 @@ QString typedText(Input& in)
 
 }  // namespace
 
-QByteArray drawnGrid(const QString& puzzle)
-{
-    const QByteArray rule = QByteArray("\x84\x9F").repeated(19) + "\r\n";
-    QByteArray out = rule;
-    for (int r = 0; r < 9; ++r) {
-        out += "\x84\xA0";
-        for (int c = 0; c < 9; ++c) {
-            const QChar ch = puzzle.at(9 * r + c);
-            if (ch >= u'1' && ch <= u'9')
-                out += QByteArray("\x82") + char(0x4F + ch.digitValue());
-            else
-                out += "\x81\x40";
-            out += "\x84\xA0";
-        }
-        out += "\r\n" + rule;
-    }
-    return out;
-}
-
 QString checkPuzzleFileLoad(QByteArrayView bytes)
 {
-    writePuzzleFile(bytes);
+    writeFile(puzzleFile, bytes);
     Fixture f;
     f.form.Text9_click(1);
     if (!f.port.calls.isEmpty())
@@ -173,7 +147,9 @@ QString playActions(QByteArrayView bytes)
     QFile::remove(puzzleFile);
 
     QStringList played;
-    DecidedSnapshot reference = decidedSnapshot(form);
+    // The form as it was after the last action that may not touch a decided
+    // cell.
+    Korvane reference = form;
     while (!in.atEnd()) {
         int editedCell = -1;
         bool board_replaced = false;
@@ -217,8 +193,7 @@ QString playActions(QByteArrayView bytes)
             break;
         case 7:
             played.append(QStringLiteral("single-number display"));
-            form.Text7_MouseDown(1, 0, 10, 10);
-            form.Text7_Click();
+            clickSingleNumber(form);
             break;
         case 8:
             played.append(QStringLiteral("press on single-number display"));
@@ -235,7 +210,7 @@ QString playActions(QByteArrayView bytes)
         case 11: {
             const QByteArray file = puzzleFileFor(in);
             played.append(QStringLiteral("load from %1 bytes").arg(file.size()));
-            writePuzzleFile(file);
+            writeFile(puzzleFile, file);
             form.Text9_click(1 + in.next() % 2);
             board_replaced = true;
             break;
@@ -247,10 +222,8 @@ QString playActions(QByteArrayView bytes)
             const bool there = in.next() % 4 != 0;
             played.append(QStringLiteral("open %1").arg(there ? file.size() : -1));
             QFile::remove(QStringLiteral("opened.txt"));
-            QFile opened(QStringLiteral("opened.txt"));
-            if (there && opened.open(QIODevice::WriteOnly))
-                opened.write(file);
-            opened.close();
+            if (there)
+                writeFile(QStringLiteral("opened.txt"), file);
             form.OpenPuzzleFile(QStringLiteral("opened.txt"));
             board_replaced = true;
             break;
@@ -269,7 +242,7 @@ QString playActions(QByteArrayView bytes)
         if (fault.isEmpty() && form.singleView == 0) {
             if (!board_replaced)
                 fault = decidedTextViolation(reference, form, editedCell);
-            reference = decidedSnapshot(form);
+            reference = form;
         }
         if (!fault.isEmpty())
             return fault + QStringLiteral("\nafter: ") + played.join(QStringLiteral(", "));

@@ -7,11 +7,6 @@
 // Drivers shared by the fuzz targets and the corpus replay test. Both work in
 // the current directory: they write, read and remove mondai.txt there.
 
-// The givens of an 81-character puzzle ('.' or '0' for an empty cell) drawn
-// as a Shift-JIS mondai.txt grid: box-drawing rules, full-width digits and
-// ideographic spaces for empty cells, CR LF line ends.
-QByteArray drawnGrid(const QString& puzzle);
-
 // Writes `bytes` as mondai.txt and runs Data Load on a fresh form. Every entry
 // of savedGrid must then be empty or one character, equal to what
 // puzzlefile::parse makes of the same bytes, placed as a decided cell when

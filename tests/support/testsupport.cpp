@@ -1,5 +1,11 @@
 #include "testsupport.h"
 
+#include <algorithm>
+
+#include <QFile>
+
+#include "units.h"
+
 void placeDecided(Korvane& form, const QString& board)
 {
     int cell = 0;
@@ -8,13 +14,8 @@ void placeDecided(Korvane& form, const QString& board)
             continue;
         if (cell >= Korvane::CellCount)
             break;
-        if (ch != u'.') {
-            form.decided[cell] = 1;
-            form.candidates[cell] = QString(ch);
-            form.Text1[cell].Text = QString(ch);
-            form.Text1[cell].FontSize = 28;
-            form.Text1[cell].ForeColor = Colors::DecidedDigit;
-        }
+        if (ch != u'.')
+            form.MarkDecided(cell, QString(ch));
         ++cell;
     }
 }
@@ -24,6 +25,32 @@ void setCandidates(Korvane& form, int cellIndex, const QString& text)
     form.candidates[cellIndex] = text;
     form.Text1[cellIndex].Text = text;
     form.Text1[cellIndex].FontSize = Korvane::fontSizeForLength(text.size());
+}
+
+void clickSingleNumber(Korvane& form)
+{
+    form.Text7_MouseDown(1, 0, 0, 0);
+    form.Text7_Click();
+}
+
+QList<int> decidedCells(const Korvane& form)
+{
+    QList<int> cells;
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        if (form.decided[i] == 1)
+            cells.append(i);
+    }
+    return cells;
+}
+
+QString candidatesLeft(const Korvane& form, int cell, const QList<int>& applied)
+{
+    QString left = FullCandidates;
+    for (int j : applied) {
+        if (sharedUnits(cell, j, form.diagonalMode == 1) > 0)
+            left.remove(form.Text1[j].Text);
+    }
+    return left;
 }
 
 QString boardTexts(const Korvane& form)
@@ -133,24 +160,120 @@ QString invariantViolation(const Korvane& form)
     return faults.join(QStringLiteral("; "));
 }
 
-DecidedSnapshot decidedSnapshot(const Korvane& form)
-{
-    DecidedSnapshot cells;
-    for (int i = 0; i < Korvane::CellCount; ++i) {
-        cells.decided[i] = form.decided[i];
-        cells.text[i] = form.Text1[i].Text;
-    }
-    return cells;
-}
-
-QString decidedTextViolation(const DecidedSnapshot& before, const Korvane& after, int editedCell)
+QString decidedTextViolation(const Korvane& before, const Korvane& after, int editedCell)
 {
     for (int i = 0; i < Korvane::CellCount; ++i) {
         if (i != editedCell && before.decided[i] == 1 && after.decided[i] == 1 &&
-            before.text[i] != after.Text1[i].Text)
+            before.Text1[i].Text != after.Text1[i].Text)
             return QStringLiteral("decided cell %1 changed from \"%2\" to \"%3\"")
                 .arg(i)
-                .arg(before.text[i], after.Text1[i].Text);
+                .arg(before.Text1[i].Text, after.Text1[i].Text);
     }
     return QString();
+}
+
+QString solutionFault(const QString& grid, bool diagonal)
+{
+    if (grid.size() != Korvane::CellCount)
+        return QStringLiteral("%1 cells").arg(grid.size());
+    const int unitCount = diagonal ? 29 : 27;
+    for (int u = 0; u < unitCount; ++u) {
+        QString seen;
+        for (int cell : units::all[u])
+            seen.append(grid.at(cell));
+        std::sort(seen.begin(), seen.end());
+        if (seen != u"123456789")
+            return QStringLiteral("unit %1 holds %2").arg(u).arg(seen);
+    }
+    return QString();
+}
+
+QStringList controlNames()
+{
+    QStringList names;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        names.append(QStringLiteral("Text1_%1").arg(i));
+    for (int i = 0; i <= 10; ++i)
+        names.append(QStringLiteral("Text2_%1").arg(i));
+    for (int i = 3; i <= 8; ++i)
+        names.append(QStringLiteral("Text%1").arg(i));
+    names << QStringLiteral("Text9_0") << QStringLiteral("Text9_1") << QStringLiteral("Text10");
+    return names;
+}
+
+QStringList tabOrder()
+{
+    QStringList names = controlNames();
+    names.move(names.indexOf(u"Text2_10"), names.indexOf(u"Text4"));
+    return names;
+}
+
+const TextBox& controlNamed(const Korvane& form, const QString& name)
+{
+    const QStringList parts = name.split(u'_');
+    const int index = parts.size() > 1 ? parts[1].toInt() : 0;
+    if (parts[0] == u"Text1")
+        return form.Text1[index];
+    if (parts[0] == u"Text2")
+        return form.Text2[index];
+    if (parts[0] == u"Text9")
+        return form.Text9[index];
+    const TextBox* single[] = {&form.Text3, &form.Text4, &form.Text5, &form.Text6,
+                               &form.Text7, &form.Text8, &form.Text10};
+    const int number = parts[0].mid(4).toInt();
+    return *single[number == 10 ? 6 : number - 3];
+}
+
+TextBox& controlNamed(Korvane& form, const QString& name)
+{
+    return const_cast<TextBox&>(controlNamed(std::as_const(form), name));
+}
+
+QByteArray sjis::fullWidthDigit(int digit)
+{
+    return QByteArray("\x82") + char(0x4F + digit);
+}
+
+QByteArray drawnRule()
+{
+    return sjis::Rule.repeated(19);
+}
+
+QByteArray drawnRow(const QList<QByteArray>& cells)
+{
+    QByteArray line = sjis::Bar;
+    for (const QByteArray& cell : cells)
+        line += cell + sjis::Bar;
+    return line;
+}
+
+QByteArray drawnGrid(const QString& puzzle, QByteArrayView lineEnd)
+{
+    const QByteArray eol = lineEnd.toByteArray();
+    QByteArray out = drawnRule() + eol;
+    for (int r = 0; r < 9; ++r) {
+        QList<QByteArray> cells;
+        for (QChar ch : puzzle.mid(9 * r, 9))
+            cells.append(ch >= u'1' && ch <= u'9' ? sjis::fullWidthDigit(ch.digitValue())
+                                                  : sjis::IdeographicSpace);
+        out += drawnRow(cells) + eol + drawnRule() + eol;
+    }
+    return out;
+}
+
+QStringList entriesOf(const QString& board)
+{
+    QStringList entries;
+    for (QChar ch : board)
+        entries.append(ch == u'.' ? QString() : QString(ch));
+    while (entries.size() < Korvane::CellCount)
+        entries.append(QString());
+    return entries;
+}
+
+bool writeFile(const QString& path, QByteArrayView bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes.data(), bytes.size()) == bytes.size();
 }

@@ -2,9 +2,13 @@
 
 #include <functional>
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
+#include "currentfolder.h"
 #include "korvane.h"
 
 // A message port that records every box and answers at once. A test that
@@ -12,10 +16,10 @@
 struct FakePort : MessagePort {
     struct Call {
         QString prompt;
-        int buttons = 0;
+        int buttons = OkOnly;
     };
     QList<Call> calls;
-    QList<int> answers;  // answered in turn; 1 (OK) once they run out
+    QList<int> answers;  // answered in turn; Ok once they run out
     std::function<void(const QString& prompt, int buttons)> onMsgBox;
 
     int MsgBox(const QString& prompt, int buttons) override
@@ -23,7 +27,7 @@ struct FakePort : MessagePort {
         calls.append({prompt, buttons});
         if (onMsgBox)
             onMsgBox(prompt, buttons);
-        return answers.isEmpty() ? 1 : answers.takeFirst();
+        return answers.isEmpty() ? Ok : answers.takeFirst();
     }
 
     QStringList prompts() const
@@ -41,15 +45,32 @@ struct Fixture {
     Korvane form{port};
 };
 
+// Steps that bring a fresh form into the state a test starts from (or that a
+// test expects it in), for data columns. Each test file that puts one in a
+// column declares the metatype itself.
+using Setup = std::function<void(Korvane&)>;
+
 // Board fixtures read like the board: 81 characters in reading order, '.' for
-// a cell left as it is, anything else a decided cell showing that character in
-// the decided style (dark red, 28 points). Whitespace is skipped, so a board
-// may be written as nine lines of nine.
+// a cell left as it is, anything else a cell the form marks decided with that
+// character. Whitespace is skipped, so a board may be written as nine lines
+// of nine.
 void placeDecided(Korvane& form, const QString& board);
 
 // Gives an undecided cell this text as both its shown text and its candidate
 // string, with the font size the length calls for.
 void setCandidates(Korvane& form, int cellIndex, const QString& text);
+
+// The single-number display as the view raises it: the press on its button,
+// then the click.
+void clickSingleNumber(Korvane& form);
+
+// The decided cells, in index order.
+QList<int> decidedCells(const Korvane& form);
+
+// "123456789" without the digits that the decided cells in `applied` show
+// where they share a unit with `cell` (the diagonals too in diagonal mode):
+// the cell's candidates once those digits have left their peers.
+QString candidatesLeft(const Korvane& form, int cell, const QList<int>& applied);
 
 // The 81 shown texts, joined with '|', for comparing whole boards.
 QString boardTexts(const Korvane& form);
@@ -77,17 +98,50 @@ QString formState(const Korvane& form);
 // Returns an empty string when all hold, otherwise what is wrong.
 QString invariantViolation(const Korvane& form);
 
-// Which cells are decided and what they show, taken before an action.
-struct DecidedSnapshot {
-    std::array<int, Korvane::CellCount> decided{};
-    std::array<QString, Korvane::CellCount> text;
-};
-DecidedSnapshot decidedSnapshot(const Korvane& form);
-
 // The rule for the actions that may not touch a decided cell (all but
 // clear-all, Data Load and the single-number display, which the caller
-// leaves out): a cell decided both before and after shows the same text.
-// `editedCell` is the cell a typed edit just changed, exempt from the rule.
-// Returns an empty string when it holds, otherwise the first cell that broke it.
-QString decidedTextViolation(const DecidedSnapshot& before, const Korvane& after,
-                             int editedCell = -1);
+// leaves out): a cell decided both in `before`, a copy of the form taken
+// before the action, and after it shows the same text. `editedCell` is the
+// cell a typed edit just changed, exempt from the rule. Returns an empty
+// string when it holds, otherwise the first cell that broke it.
+QString decidedTextViolation(const Korvane& before, const Korvane& after, int editedCell = -1);
+
+// Empty when every row, column and box of the 81-character `grid` (and with
+// `diagonal` both long diagonals) holds 1 to 9 once; otherwise what is wrong.
+QString solutionFault(const QString& grid, bool diagonal);
+
+// The controls by the names the window gives their widgets ("Text1_40",
+// "Text2_10", "Text3", "Text9_1"), in the order the form declares them.
+QStringList controlNames();
+// The same names in the order Tab walks them: the correction button comes
+// right after the puzzle type.
+QStringList tabOrder();
+TextBox& controlNamed(Korvane& form, const QString& name);
+const TextBox& controlNamed(const Korvane& form, const QString& name);
+
+// Puzzle files as Japanese editors save them, in Shift-JIS bytes spelled out.
+namespace sjis {
+inline const QByteArray Rule = "\x84\x9F";              // ─
+inline const QByteArray Bar = "\x84\xA0";               // │
+inline const QByteArray IdeographicSpace = "\x81\x40";  // 　
+// "０" to "９".
+QByteArray fullWidthDigit(int digit);
+}  // namespace sjis
+
+// A line of rules, as wide as a row (19 characters).
+QByteArray drawnRule();
+// A row as it is drawn: the cells between bars.
+QByteArray drawnRow(const QList<QByteArray>& cells);
+// The givens of an 81-character puzzle ('.' for an open cell) drawn as a
+// Shift-JIS mondai.txt: rule lines around rows of full-width digits and
+// ideographic spaces, every line ended by `lineEnd`.
+QByteArray drawnGrid(const QString& puzzle, QByteArrayView lineEnd = "\r\n");
+
+// The entries of a puzzle file, or of the saved grid, written like a board:
+// '.' an empty entry, any other character an entry of its own; a board
+// shorter than the grid ends in empty entries.
+QStringList entriesOf(const QString& board);
+
+// Writes `bytes` to the file at `path`, replacing what was there; false when
+// that failed.
+bool writeFile(const QString& path, QByteArrayView bytes);

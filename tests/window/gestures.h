@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QColor>
+#include <QHash>
 #include <QTest>
 #include <QTimer>
 
 #include "mainwindow.h"
+#include "testsupport.h"  // the controls by name: controlNames(), controlNamed()
 #include "textboxwidget.h"
 
 // The widget of a control, by the control's name ("Text1_40", "Text3").
@@ -13,41 +16,24 @@ inline TextBoxWidget* boxNamed(const MainWindow& window, const QString& name)
     return window.boxNamed(name);
 }
 
-// Every control's widget name, in the order the form declares them.
-inline QStringList controlNames()
+// The colours of the form (0xBBGGRR) as the screen shows them, spelled out;
+// an invalid colour for any value the form never uses.
+inline QColor onScreen(quint32 formColour)
 {
-    QStringList names;
-    for (int i = 0; i < 81; ++i)
-        names << QStringLiteral("Text1_%1").arg(i);
-    for (int i = 0; i <= 10; ++i)
-        names << QStringLiteral("Text2_%1").arg(i);
-    names << "Text3"
-          << "Text4"
-          << "Text5"
-          << "Text6"
-          << "Text7"
-          << "Text8"
-          << "Text9_0"
-          << "Text9_1"
-          << "Text10";
-    return names;
-}
-
-// The form's state of the control a widget is named after.
-inline TextBox& controlNamed(Korvane& form, const QString& name)
-{
-    const QStringList parts = name.split(u'_');
-    const int index = parts.size() > 1 ? parts[1].toInt() : 0;
-    if (parts[0] == u"Text1")
-        return form.Text1[index];
-    if (parts[0] == u"Text2")
-        return form.Text2[index];
-    if (parts[0] == u"Text9")
-        return form.Text9[index];
-    TextBox* single[] = {&form.Text3, &form.Text4, &form.Text5, &form.Text6,
-                         &form.Text7, &form.Text8, &form.Text10};
-    const int number = parts[0].mid(4).toInt();
-    return *single[number == 10 ? 6 : number - 3];
+    static const QHash<quint32, QColor> colours{
+        {Colors::Black, QColor(0x00, 0x00, 0x00)},
+        {Colors::DecidedDigit, QColor(0xC0, 0x00, 0x00)},
+        {Colors::HiddenSingle, QColor(0x00, 0x00, 0xC0)},
+        {Colors::Idle, QColor(0xC0, 0xFF, 0xC0)},
+        {Colors::Active, QColor(0xFF, 0x80, 0x80)},
+        {Colors::NormalType, QColor(0x80, 0xFF, 0x80)},
+        {Colors::DataRest, QColor(0xC0, 0xFF, 0xFF)},  // CellOddBox too
+        {Colors::CellEvenBox, QColor(0xFF, 0xFF, 0xC0)},
+        {Colors::DisplayButton, QColor(0xFF, 0xFF, 0x00)},
+        {Colors::ClearAll, QColor(0xFF, 0xC0, 0xC0)},
+        {Colors::MessageLine, QColor(0xFF, 0xE0, 0xC0)},
+    };
+    return colours.value(formColour);
 }
 
 // The middle of a control in window coordinates: where the user would click.

@@ -20,9 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
-#include "actionplayer.h"
 #include "gestures.h"
 #include "puzzles.h"
 #include "testsupport.h"
@@ -255,9 +253,7 @@ private:
             QFile::remove(QStringLiteral("mondai.txt"));
             return QStringLiteral("mondai.txt removed");
         }
-        QFile file(QStringLiteral("mondai.txt"));
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(drawnGrid(puzzles::SinglesGivens));
+        writeFile(QStringLiteral("mondai.txt"), drawnGrid(puzzles::SinglesGivens));
         return QStringLiteral("mondai.txt written");
     }
 
@@ -289,11 +285,6 @@ private:
     QTimer answerer_;
 };
 
-QColor shown(quint32 bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
 // Every widget against its control: text, size, colours, and the bound on
 // what a box may hold.
 QString mirrorViolation(MainWindow& window)
@@ -309,8 +300,8 @@ QString mirrorViolation(MainWindow& window)
             fault = QStringLiteral("size %1 for %2")
                         .arg(widget->font().pointSizeF())
                         .arg(control.FontSize);
-        else if (widget->palette().color(QPalette::Text) != shown(control.ForeColor) ||
-                 widget->palette().color(QPalette::Base) != shown(control.BackColor))
+        else if (widget->palette().color(QPalette::Text) != onScreen(control.ForeColor) ||
+                 widget->palette().color(QPalette::Base) != onScreen(control.BackColor))
             fault = QStringLiteral("colours");
         else if (control.Text.size() > TextBoxWidget::MaxLength)
             fault = QStringLiteral("%1 characters").arg(control.Text.size());
@@ -351,11 +342,8 @@ void TestGestures::randomGestures()
                             : 30;
     qInfo("seed %u: KORVANE_GESTURE_SEED=%u replays this run", seed, seed);
 
-    QTemporaryDir folder;
+    const TemporaryCurrentFolder folder;
     QVERIFY(folder.isValid());
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(folder.path()));
-    const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
 
     MainWindow window;
     window.show();

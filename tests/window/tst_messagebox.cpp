@@ -4,24 +4,39 @@
 #include <functional>
 #include <memory>
 
-#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "gestures.h"
 #include "messageboxport.h"
 
+// How the user answers a message box.
+using Answer = std::function<void(QMessageBox&)>;
+Q_DECLARE_METATYPE(Answer)
+
 namespace {
 
+const Answer pressEscape = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+const Answer closeBox = [](QMessageBox& box) { box.close(); };
+
+// A click on the button labelled `label` (mnemonics left out).
+Answer press(const QString& label)
+{
+    return [label](QMessageBox& box) {
+        for (QAbstractButton* button : box.buttons()) {
+            if (button->text().remove(u'&') == label)
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+    };
+}
+
 // Waits for the next message box to open, notes what it shows, lets `look`
-// note more, then answers it: "Escape", "close", or the label of the button
-// to click.
+// note more, then answers it.
 class BoxAnswerer : public QObject {
 public:
-    BoxAnswerer(QString answer, std::function<void()> look = {})
+    BoxAnswerer(Answer answer, std::function<void()> look = {})
         : answer_(std::move(answer)), look_(std::move(look))
     {
         connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::answerIfOpen);
@@ -53,20 +68,10 @@ private:
             buttons << button->text().remove(u'&');
         if (look_)
             look_();
-
-        if (answer_ == u"Escape") {
-            QTest::keyClick(box, Qt::Key_Escape);
-        } else if (answer_ == u"close") {
-            box->close();
-        } else {
-            for (QAbstractButton* button : shown) {
-                if (button->text().remove(u'&') == answer_)
-                    QTest::mouseClick(button, Qt::LeftButton);
-            }
-        }
+        answer_(*box);
     }
 
-    QString answer_;
+    Answer answer_;
     std::function<void()> look_;
     QTimer poll_;
 };
@@ -89,25 +94,27 @@ private slots:
 void TestMessageBox::styles_data()
 {
     QTest::addColumn<int>("style");
-    QTest::addColumn<QString>("answer");
+    QTest::addColumn<Answer>("answer");
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<int>("result");
 
+    using M = MessagePort;
     const QStringList ok{"OK"};
     const QStringList three{"キャンセル", "再試行", "続行"};
-    QTest::newRow("OK only") << 0 << "OK" << ok << 1;
-    QTest::newRow("OK only, closed with Escape") << 0 << "Escape" << ok << 1;
-    QTest::newRow("cancel") << 6 << "キャンセル" << three << 2;
-    QTest::newRow("try again") << 6 << "再試行" << three << 10;
-    QTest::newRow("continue") << 6 << "続行" << three << 11;
-    QTest::newRow("Escape cancels") << 6 << "Escape" << three << 2;
-    QTest::newRow("the close button cancels") << 6 << "close" << three << 2;
+    QTest::newRow("OK only") << M::OkOnly << press("OK") << ok << M::Ok;
+    QTest::newRow("OK only, closed with Escape") << M::OkOnly << pressEscape << ok << M::Ok;
+    QTest::newRow("cancel") << M::CancelTryContinue << press("キャンセル") << three << M::Cancel;
+    QTest::newRow("try again") << M::CancelTryContinue << press("再試行") << three << M::TryAgain;
+    QTest::newRow("continue") << M::CancelTryContinue << press("続行") << three << M::Continue;
+    QTest::newRow("Escape cancels") << M::CancelTryContinue << pressEscape << three << M::Cancel;
+    QTest::newRow("the close button cancels")
+        << M::CancelTryContinue << closeBox << three << M::Cancel;
 }
 
 void TestMessageBox::styles()
 {
     QFETCH(int, style);
-    QFETCH(QString, answer);
+    QFETCH(Answer, answer);
     QFETCH(QStringList, buttons);
     QFETCH(int, result);
 
@@ -152,7 +159,7 @@ void TestMessageBox::messagesFromClicks()
     const QString last = clicks.takeLast();
     clickAll(window, clicks);
 
-    BoxAnswerer answerer("OK");
+    BoxAnswerer answerer(press("OK"));
     clickOn(window, last);
     QVERIFY(answerer.seen);
     QCOMPARE(answerer.title, QStringLiteral("Korvane"));
@@ -172,7 +179,7 @@ void TestMessageBox::conflictMarkShowsWhileTheBoxIsOpen()
     TextBoxWidget* cell = boxNamed(window, "Text1_1");
     QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
     QString markedWhileOpen;
-    BoxAnswerer answerer("OK", [&] { markedWhileOpen = cell->toPlainText(); });
+    BoxAnswerer answerer(press("OK"), [&] { markedWhileOpen = cell->toPlainText(); });
     QTest::keyClick(cell, Qt::Key_5);
 
     QVERIFY(answerer.seen);
@@ -186,25 +193,20 @@ void TestMessageBox::conflictMarkShowsWhileTheBoxIsOpen()
 // three-button box decides whether the load goes on.
 void TestMessageBox::missingPuzzleFile_data()
 {
-    QTest::addColumn<QString>("answer");
+    QTest::addColumn<Answer>("answer");
     QTest::addColumn<QString>("cellAfterwards");
-    QTest::newRow("cancel leaves the board alone") << "キャンセル"
-                                                   << "5";
-    QTest::newRow("Escape leaves the board alone") << "Escape"
-                                                   << "5";
-    QTest::newRow("continue loads the empty grid kept so far") << "続行"
-                                                               << "123456789";
+    QTest::newRow("cancel leaves the board alone") << press("キャンセル") << "5";
+    QTest::newRow("Escape leaves the board alone") << pressEscape << "5";
+    QTest::newRow("continue loads the empty grid kept so far") << press("続行") << "123456789";
 }
 
 void TestMessageBox::missingPuzzleFile()
 {
-    QFETCH(QString, answer);
+    QFETCH(Answer, answer);
     QFETCH(QString, cellAfterwards);
 
-    QTemporaryDir empty;
+    const TemporaryCurrentFolder empty;
     QVERIFY(empty.isValid());
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(empty.path()));
 
     MainWindow window;
     window.show();
@@ -213,7 +215,6 @@ void TestMessageBox::missingPuzzleFile()
 
     BoxAnswerer answerer(answer);
     clickOn(window, "Text9_1");
-    QDir::setCurrent(previous);
 
     QVERIFY(answerer.seen);
     QCOMPARE(answerer.title, QStringLiteral("Korvane"));

@@ -7,22 +7,21 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTranslator>
 
-#include "actionplayer.h"
 #include "commandline.h"
 #include "gestures.h"
 #include "platformtexts.h"
 
+// A gesture of the mouse on a window.
+using Gesture = std::function<void(MainWindow&)>;
+Q_DECLARE_METATYPE(Gesture)
 // A way of putting text into a box, as the user would.
 using Insertion = std::function<void(TextBoxWidget&, const QString&)>;
 Q_DECLARE_METATYPE(Insertion)
@@ -32,11 +31,6 @@ using Opening = std::function<void(MainWindow&, const QString& path)>;
 Q_DECLARE_METATYPE(Opening)
 
 namespace {
-
-QColor colour(quint32 bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 
 // Where the ink of every line lies, in viewport pixels, and whether any line
 // is wider than the box.
@@ -173,8 +167,8 @@ void TestWindow::everyControlFollowsTheForm()
     QCOMPARE(widget->geometry(), QRect(b.Left / 15, b.Top / 15, b.Width / 15, b.Height / 15));
     QCOMPARE(widget->toPlainText(), QString(b.Text).replace("\r\n", "\n"));
     QCOMPARE(widget->font().pointSizeF(), b.FontSize);
-    QCOMPARE(widget->palette().color(QPalette::Base), colour(b.BackColor));
-    QCOMPARE(widget->palette().color(QPalette::Text), colour(b.ForeColor));
+    QCOMPARE(widget->palette().color(QPalette::Base), onScreen(b.BackColor));
+    QCOMPARE(widget->palette().color(QPalette::Text), onScreen(b.ForeColor));
     QCOMPARE(widget->isReadOnly(), b.Locked);
     QCOMPARE(widget->wordWrapMode() != QTextOption::NoWrap, b.MultiLine);
     QCOMPARE(widget->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -193,21 +187,7 @@ void TestWindow::everyControlFollowsTheForm()
 
 void TestWindow::tabOrder()
 {
-    QStringList expected;
-    for (int i = 0; i < 81; ++i)
-        expected << QStringLiteral("Text1_%1").arg(i);
-    for (int i = 0; i <= 9; ++i)
-        expected << QStringLiteral("Text2_%1").arg(i);
-    expected << "Text3"
-             << "Text4"
-             << "Text2_10"
-             << "Text5"
-             << "Text6"
-             << "Text7"
-             << "Text8"
-             << "Text9_0"
-             << "Text9_1"
-             << "Text10";
+    QStringList expected = ::tabOrder();
 
     // Walked with the Tab key, as a keyboard user would, once round.
     window->activateWindow();
@@ -315,42 +295,37 @@ void TestWindow::textsFitTheirBoxes()
 // counter of the clicks a gesture raised.
 void TestWindow::gesturesOnAButton_data()
 {
-    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<Gesture>("gesture");
     QTest::addColumn<int>("clicks");
-    QTest::newRow("a click is one click") << "click" << 1;
-    QTest::newRow("two clicks apart are two") << "two clicks" << 2;
-    QTest::newRow("a double-click is one click") << "double-click" << 1;
-    QTest::newRow("the right button makes no click") << "right click" << 0;
-    QTest::newRow("released over another box is no click") << "drag away" << 0;
-    QTest::newRow("pressed on another box is no click") << "drag in" << 0;
+
+    // A press on one box, moved to another and released there.
+    const auto drag = [](const char* from, const char* to) {
+        return Gesture([=](MainWindow& w) {
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, middleOf(w, from));
+            QTest::mouseMove(w.windowHandle(), middleOf(w, to));
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, middleOf(w, to));
+        });
+    };
+    QTest::newRow("a click is one click")
+        << Gesture([](MainWindow& w) { clickOn(w, "Text4"); }) << 1;
+    QTest::newRow("two clicks apart are two") << Gesture([](MainWindow& w) {
+        clickAll(w, {"Text4", "Text4"});
+    }) << 2;
+    QTest::newRow("a double-click is one click") << Gesture([](MainWindow& w) {
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, middleOf(w, "Text4"));
+    }) << 1;
+    QTest::newRow("the right button makes no click")
+        << Gesture([](MainWindow& w) { clickOn(w, "Text4", Qt::RightButton); }) << 0;
+    QTest::newRow("released over another box is no click") << drag("Text4", "Text3") << 0;
+    QTest::newRow("pressed on another box is no click") << drag("Text3", "Text4") << 0;
 }
 
 void TestWindow::gesturesOnAButton()
 {
-    QFETCH(QString, gesture);
+    QFETCH(Gesture, gesture);
     QFETCH(int, clicks);
 
-    QWindow* w = window->windowHandle();
-    const QPoint type = middleOf(*window, "Text4");
-    const QPoint message = middleOf(*window, "Text3");
-    if (gesture == u"click") {
-        QTest::mouseClick(w, Qt::LeftButton, {}, type);
-    } else if (gesture == u"two clicks") {
-        QTest::mouseClick(w, Qt::LeftButton, {}, type);
-        QTest::mouseClick(w, Qt::LeftButton, {}, type);
-    } else if (gesture == u"double-click") {
-        QTest::mouseDClick(w, Qt::LeftButton, {}, type);
-    } else if (gesture == u"right click") {
-        clickOn(*window, "Text4", Qt::RightButton);
-    } else if (gesture == u"drag away") {
-        QTest::mousePress(w, Qt::LeftButton, {}, type);
-        QTest::mouseMove(w, message);
-        QTest::mouseRelease(w, Qt::LeftButton, {}, message);
-    } else if (gesture == u"drag in") {
-        QTest::mousePress(w, Qt::LeftButton, {}, message);
-        QTest::mouseMove(w, type);
-        QTest::mouseRelease(w, Qt::LeftButton, {}, type);
-    }
+    gesture(*window);
 
     QCOMPARE(window->form().diagonalMode, clicks % 2);
     QCOMPARE(box("Text4")->toPlainText(),
@@ -362,14 +337,14 @@ void TestWindow::paletteAndCellClicks()
     clickOn(*window, "Text6");  // automatic elimination on
     clickOn(*window, "Text2_4");
     QCOMPARE(window->form().selectedValue, QStringLiteral("5"));
-    QCOMPARE(box("Text2_4")->palette().color(QPalette::Base), colour(Colors::Active));
-    QCOMPARE(box("Text2_10")->palette().color(QPalette::Base), colour(Colors::Idle));
+    QCOMPARE(box("Text2_4")->palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x80));
+    QCOMPARE(box("Text2_10")->palette().color(QPalette::Base), QColor(0xC0, 0xFF, 0xC0));
 
     clickOn(*window, "Text1_40");
     const TextBoxWidget* placed = box("Text1_40");
     QCOMPARE(placed->toPlainText(), QStringLiteral("5"));
     QCOMPARE(placed->font().pointSizeF(), 28.0);
-    QCOMPARE(placed->palette().color(QPalette::Text), colour(Colors::DecidedDigit));
+    QCOMPARE(placed->palette().color(QPalette::Text), QColor(0xC0, 0x00, 0x00));
     // The peers lost the digit, and only they changed.
     QCOMPARE(box("Text1_41")->toPlainText(), QStringLiteral("12346789"));
     QCOMPARE(box("Text1_4")->toPlainText(), QStringLiteral("12346789"));
@@ -402,15 +377,15 @@ void TestWindow::dataSaveAndLoad()
 {
     clickAll(*window, {"Text2_4", "Text1_40", "Text9_0"});
     QCOMPARE(box("Text3")->toPlainText(), QStringLiteral("データが保存されました"));
-    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), colour(Colors::Active));
+    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x80));
 
     // Load puts back the saved grid, not the board as it is now.
     clickAll(*window, {"Text2_2", "Text1_0", "Text9_1"});
     QCOMPARE(box("Text1_0")->toPlainText(), QStringLiteral("123456789"));
     QCOMPARE(box("Text1_0")->font().pointSizeF(), 11.0);
     QCOMPARE(box("Text1_40")->toPlainText(), QStringLiteral("5"));
-    QCOMPARE(box("Text1_40")->palette().color(QPalette::Text), colour(Colors::DecidedDigit));
-    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), colour(Colors::DataRest));
+    QCOMPARE(box("Text1_40")->palette().color(QPalette::Text), QColor(0xC0, 0x00, 0x00));
+    QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), QColor(0xC0, 0xFF, 0xFF));
     QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("使用方法")));
 }
 
@@ -455,7 +430,7 @@ void TestWindow::typingIntoACell()
     QCOMPARE(window->form().candidates[30], candidates);
     QCOMPARE(cell->font().pointSizeF(), points);
     QCOMPARE(box("Text10")->toPlainText(), QStringLiteral("元に戻す"));
-    QCOMPARE(box("Text10")->palette().color(QPalette::Base), colour(Colors::Active));
+    QCOMPARE(box("Text10")->palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x80));
     // Mirroring the new size left the caret behind the last typed character.
     QCOMPARE(cell->textCursor().position(), QString(typed).remove(u'\b').size());
     QCOMPARE(cell->textCursor().hasSelection(), false);
@@ -728,12 +703,10 @@ void TestWindow::openingAPuzzleFile()
     QFETCH(Opening, open);
     QFETCH(bool, opened);
 
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("他の 場所 問題.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(drawnGrid(QStringLiteral("9") + QString(80, u'.')));
-    file.close();
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.path() + QStringLiteral("/他の 場所 問題.txt");
+    QVERIFY(writeFile(path, drawnGrid(QStringLiteral("9") + QString(80, u'.'))));
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 
