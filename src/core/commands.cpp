@@ -53,11 +53,16 @@ void Korvane::Form_Load()
 void Korvane::MarkDecided(int cellIndex, const QString& digit)
 {
     decided[cellIndex] = 1;
+    setCell(cellIndex, digit, 28, Colors::DecidedDigit);
+}
+
+void Korvane::setCell(int cellIndex, const QString& text, double fontSize, quint32 foreColor)
+{
     TextBox& cell = Text1[cellIndex];
-    cell.Text = digit;
-    candidates[cellIndex] = digit;
-    cell.FontSize = 28;
-    cell.ForeColor = Colors::DecidedDigit;
+    cell.Text = text;
+    candidates[cellIndex] = text;
+    cell.FontSize = fontSize;
+    cell.ForeColor = foreColor;
 }
 
 void Korvane::Text5_Click()

@@ -151,13 +151,8 @@ bool Korvane::scanUnitForHiddenSingles(const std::array<int, 9>& unit)
 void Korvane::resetUndecidedCells()
 {
     for (int i = 0; i < CellCount; ++i) {
-        if (decided[i] != 0)
-            continue;
-        TextBox& cell = Text1[i];
-        cell.Text = FullCandidates;
-        candidates[i] = FullCandidates;
-        cell.FontSize = 11;
-        cell.ForeColor = Colors::Black;
+        if (decided[i] == 0)
+            setCell(i, FullCandidates, 11, Colors::Black);
     }
 }
 

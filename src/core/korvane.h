@@ -192,6 +192,8 @@ private:
     void setTenToContinuous();
     void setTenToRestore();
     void markDuplicate(int cellIndex, const QString& digitText);
+    // A cell's shown text and candidates both `text`, in this size and colour.
+    void setCell(int cellIndex, const QString& text, double fontSize, quint32 foreColor);
     // Every undecided cell back to "123456789" in 11-point black.
     void resetUndecidedCells();
     // Each decided cell in index order: its text into selectedValue, then
