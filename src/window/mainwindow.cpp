@@ -142,8 +142,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
                 [this, i, cell](int key, Qt::KeyboardModifiers modifiers) {
                     cellKeyReleased(i, *cell, keyCode(key, modifiers), shiftState(modifiers));
                 });
-        connect(cell, &TextBoxWidget::inputCommitted, this,
-                [this, i, cell] { cellKeyReleased(i, *cell, InputMethodKey, 0); });
+        // Queued: an input method may still be busy with its commit when the
+        // handler opens a message box, and would hand the box's focus change
+        // the same text a second time.
+        connect(
+            cell, &TextBoxWidget::inputCommitted, this,
+            [this, i, cell] { cellKeyReleased(i, *cell, InputMethodKey, 0); },
+            Qt::QueuedConnection);
     }
     for (int i = 0; i < int(form_.Text2.size()); ++i) {
         TextBoxWidget* button = addBox(form_.Text2[i], QStringLiteral("Text2_%1").arg(i));

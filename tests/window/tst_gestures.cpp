@@ -174,6 +174,7 @@ private:
         QInputMethodEvent done;
         done.setCommitString(committed);
         QCoreApplication::sendEvent(&box, &done);
+        QCoreApplication::sendPostedEvents();  // the handler of the commit
         return QStringLiteral("commit %1 characters in %2")
             .arg(committed.size())
             .arg(box.objectName());

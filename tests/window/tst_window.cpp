@@ -451,6 +451,9 @@ void TestWindow::inputMethodCommit()
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("５７"));
     QCoreApplication::sendEvent(cell, &commit);
+    // The handler runs once the input method is done with its commit.
+    QCOMPARE(window->form().candidates[12], QStringLiteral("123456789"));
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(window->form().candidates[12], QStringLiteral("57"));
     QCOMPARE(cell->toPlainText(), QStringLiteral("57"));
     QCOMPARE(cell->font().pointSizeF(), 14.0);
@@ -477,6 +480,7 @@ void commitIn(TextBoxWidget& box, const QString& text)
     QInputMethodEvent commit;
     commit.setCommitString(text);
     QCoreApplication::sendEvent(&box, &commit);
+    QCoreApplication::sendPostedEvents();
 }
 
 void pasteWithKeys(TextBoxWidget& box, const QString& text)
