@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRandomGenerator>
+#include <QTextEdit>
 
 #include "gestures.h"
 #include "puzzles.h"
@@ -74,6 +75,12 @@ public:
     }
 
 private:
+    // What the mouse finds at a box: its editor, while the user works in it.
+    static QWidget* under(TextBoxWidget& box)
+    {
+        return box.editor() ? box.editor()->viewport() : static_cast<QWidget*>(&box);
+    }
+
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(pick_); }
     QString anyName() { return names_[below(int(names_.size()))]; }
 
@@ -188,7 +195,7 @@ private:
         if (below(2)) {
             QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
         } else {
-            std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+            std::unique_ptr<QMenu> menu(box.edit()->createStandardContextMenu());
             const QString label = QCoreApplication::translate("QWidgetTextControl", "&Paste");
             for (QAction* action : menu->actions()) {
                 if (action->text().startsWith(label))
@@ -201,13 +208,14 @@ private:
     QString drop()
     {
         TextBoxWidget* box = boxNamed(window_, anyName());
+        QWidget* target = under(*box);
         QMimeData data;
         data.setText(text());
-        const QPoint at = box->viewport()->rect().center();
+        const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(box->viewport(), &enter);
+        QCoreApplication::sendEvent(target, &enter);
         QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(box->viewport(), &dropped);
+        QCoreApplication::sendEvent(target, &dropped);
         return QStringLiteral("drop %1 characters on %2")
             .arg(data.text().size())
             .arg(box->objectName());
@@ -228,7 +236,7 @@ private:
         }
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
-        QWidget* target = boxNamed(window_, anyName())->viewport();
+        QWidget* target = under(*boxNamed(window_, anyName()));
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &enter);
         QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
@@ -239,10 +247,11 @@ private:
     QString wheel()
     {
         TextBoxWidget* box = boxNamed(window_, anyName());
-        const QPointF at = box->viewport()->rect().center();
-        QWheelEvent turn(at, box->viewport()->mapToGlobal(at), {}, QPoint(0, below(2) ? 120 : -120),
+        QWidget* target = under(*box);
+        const QPointF at = target->rect().center();
+        QWheelEvent turn(at, target->mapToGlobal(at), {}, QPoint(0, below(2) ? 120 : -120),
                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(box->viewport(), &turn);
+        QCoreApplication::sendEvent(target, &turn);
         return QStringLiteral("wheel on %1").arg(box->objectName());
     }
 

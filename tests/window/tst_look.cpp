@@ -84,6 +84,8 @@ class TestLook : public QObject {
 private slots:
     void window_data();
     void window();
+    void boxAsItsEditor_data();
+    void boxAsItsEditor();
 };
 
 void TestLook::window_data()
@@ -181,6 +183,76 @@ void TestLook::window()
             .arg(actual.height())
             .arg(expected.width())
             .arg(expected.height())));
+}
+
+// A box paints itself exactly as the editor it takes up for the user does,
+// for texts of every kind the form and the user can give it.
+void TestLook::boxAsItsEditor_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<qreal>("scale");
+
+    const QStringList cells{"Text1_0", "Text1_40"};
+    const QList<QPair<QString, double>> texts{
+        {"123456789", 11},
+        {"8", 28},
+        {"＊", 28},
+        {"1234", 14},
+        {"", 14},
+        {"12\r\n345\r\n\r\n6", 11},
+        {"候補数字ですよ", 11},
+        {"aعربيहिन्दीไทย\u0301é😀５", 11},
+        {"עברית abc", 14},
+        {QString(300, u'7'), 11},
+        {"word wrapping at spaces here", 11},
+        {QStringLiteral("a\u2028b"), 14},
+    };
+    for (qreal scale : {1.0, 2.0}) {
+        for (const auto& [text, points] : texts) {
+            QTest::addRow("%s at %gx: %s", "cell", scale, qPrintable(text.left(12)))
+                << "Text1_40" << text << points << scale;
+        }
+        QTest::addRow("digit button at %gx", scale) << "Text2_4"
+                                                    << "5" << 20.25 << scale;
+        QTest::addRow("partial undo at %gx", scale) << "Text2_9"
+                                                    << "部分\r\n取消\r\n"
+                                                    << 9.75 << scale;
+        QTest::addRow("message line at %gx", scale)
+            << "Text3"
+            << "単数表示されています　戻すには「全数表示」をクリックして下さい" << 9.0 << scale;
+        QTest::addRow("Data Load at %gx", scale) << "Text9_1"
+                                                 << "Data\r\nLoad\r\n"
+                                                 << 9.75 << scale;
+    }
+}
+
+void TestLook::boxAsItsEditor()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(double, points);
+    QFETCH(qreal, scale);
+
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    TextBox& control = controlNamed(window.form(), name);
+    control.Text = text;
+    control.FontSize = points;
+    window.mirror();
+    TextBoxWidget* box = boxNamed(window, name);
+    QVERIFY(!box->editor());
+    const QImage painted = picture(window, scale);
+    box->edit();
+    QVERIFY(box->editor());
+    const QImage edited = picture(window, scale);
+    if (painted != edited) {
+        painted.save(QStringLiteral("look-box.png"));
+        edited.save(QStringLiteral("look-editor.png"));
+    }
+    QVERIFY(painted == edited);
 }
 
 QTEST_MAIN(TestLook)

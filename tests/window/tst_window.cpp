@@ -10,8 +10,10 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QTextLayout>
 #include <QTranslator>
 
@@ -40,10 +42,11 @@ struct Ink {
     bool tooWide = false;
 };
 
-Ink inkOf(const TextBoxWidget& box)
+// Laid out as the box lays it out, which is as its editor does.
+Ink inkOf(TextBoxWidget& box)
 {
     Ink ink;
-    const QTextDocument* doc = box.document();
+    const QTextDocument* doc = box.edit()->document();
     const QFontMetricsF metrics(box.font());
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         if (block.text().isEmpty())
@@ -91,6 +94,9 @@ private slots:
     void typingIntoACell_data();
     void typingIntoACell();
     void inputMethodCommit();
+    void compositionStaysInItsCell();
+    void oneKeyReleaseOneHandler();
+    void editorsOnlyWhereTheUserWorks();
     void everyWayInIsBounded_data();
     void everyWayInIsBounded();
     void platformTextsInTheUsersLanguage();
@@ -170,13 +176,16 @@ void TestWindow::everyControlFollowsTheForm()
     QCOMPARE(widget->palette().color(QPalette::Base), onScreen(b.BackColor));
     QCOMPARE(widget->palette().color(QPalette::Text), onScreen(b.ForeColor));
     QCOMPARE(widget->isReadOnly(), b.Locked);
-    QCOMPARE(widget->wordWrapMode() != QTextOption::NoWrap, b.MultiLine);
-    QCOMPARE(widget->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(widget->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(widget->isMultiLine(), b.MultiLine);
+    QTextEdit* editor = widget->edit();
+    QCOMPARE(editor->isReadOnly(), b.Locked);
+    QCOMPARE(editor->wordWrapMode() != QTextOption::NoWrap, b.MultiLine);
+    QCOMPARE(editor->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(editor->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 
     // Alignment as laid out: a centred first line has as much room on its
     // left as on its right; a left-aligned one starts at the margin.
-    const QTextLine first = widget->document()->begin().layout()->lineAt(0);
+    const QTextLine first = editor->document()->begin().layout()->lineAt(0);
     const qreal room = first.width() - first.naturalTextWidth();
     const qreal start = first.cursorToX(first.textStart());
     if (b.Centered)
@@ -222,9 +231,17 @@ void TestWindow::screenReaders()
     QCOMPARE(QAccessible::queryAccessibleInterface(box("Text9_1"))->text(QAccessible::Name),
              QStringLiteral("Data Load"));
 
+    QCOMPARE(cell->role(), QAccessible::EditableText);
+    QCOMPARE(cell->state().editable, true);
+    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text2_9"))->state().readOnly, true);
+
     window->form().Text1[22].Text = QStringLiteral("47");
     window->mirror();
     QCOMPARE(cell->text(QAccessible::Value), QStringLiteral("47"));
+    // The cell's editor, which takes the keyboard, speaks under its name.
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(box("Text1_22")->edit())->text(QAccessible::Name),
+        QStringLiteral("3行5列"));
 }
 
 void TestWindow::textsFitTheirBoxes_data()
@@ -276,9 +293,9 @@ void TestWindow::textsFitTheirBoxes()
     b.FontSize = points;
     window->mirror();
 
-    const TextBoxWidget* widget = box(name);
+    TextBoxWidget* widget = box(name);
     const Ink ink = inkOf(*widget);
-    const QRect inside = widget->viewport()->rect();
+    const QRect inside = widget->editor()->viewport()->rect();
     QVERIFY2(!ink.tooWide, "a line is wider than its box");
     // The glyph boxes are whole pixels, up to one more than the ink.
     QVERIFY2(ink.bounds.top() >= -1 && ink.bounds.bottom() <= inside.height() + 1,
@@ -432,15 +449,15 @@ void TestWindow::typingIntoACell()
     QCOMPARE(box("Text10")->toPlainText(), QStringLiteral("元に戻す"));
     QCOMPARE(box("Text10")->palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x80));
     // Mirroring the new size left the caret behind the last typed character.
-    QCOMPARE(cell->textCursor().position(), QString(typed).remove(u'\b').size());
-    QCOMPARE(cell->textCursor().hasSelection(), false);
+    QCOMPARE(cell->editor()->textCursor().position(), QString(typed).remove(u'\b').size());
+    QCOMPARE(cell->editor()->textCursor().hasSelection(), false);
 }
 
 void TestWindow::inputMethodCommit()
 {
     TextBoxWidget* cell = box("Text1_12");
     cell->setFocus();
-    cell->selectAll();
+    cell->edit()->selectAll();
 
     QInputMethodEvent compose(QStringLiteral("ご"), {});
     QCoreApplication::sendEvent(cell, &compose);
@@ -457,7 +474,7 @@ void TestWindow::inputMethodCommit()
     QCOMPARE(window->form().candidates[12], QStringLiteral("57"));
     QCOMPARE(cell->toPlainText(), QStringLiteral("57"));
     QCOMPARE(cell->font().pointSizeF(), 14.0);
-    QCOMPARE(cell->textCursor().position(), 2);
+    QCOMPARE(cell->editor()->textCursor().position(), 2);
     QCOMPARE(window->form().restorePending, 1);
 
     // The conversion is part of the commit: undo takes both back at once and
@@ -466,6 +483,77 @@ void TestWindow::inputMethodCommit()
     QCOMPARE(cell->toPlainText().contains(QStringLiteral("７")), false);
     QCOMPARE(cell->toPlainText().contains(QStringLiteral("7")), false);
     QCOMPARE(window->form().candidates[12], cell->toPlainText());
+}
+
+// A composition in progress when the keyboard moves to another cell ends in
+// its own cell, even where the input method commits it a second time.
+void TestWindow::compositionStaysInItsCell()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    TextBoxWidget* first = box("Text1_10");
+    TextBoxWidget* second = box("Text1_20");
+    first->setFocus();
+    first->edit()->selectAll();
+    const auto send = [](TextBoxWidget* cell, const QString& preedit, const QString& commit) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QCoreApplication::sendEvent(cell, &event);
+        QCoreApplication::sendPostedEvents();
+    };
+    send(first, QStringLiteral("あいう"), QString());
+    // Qt has the input method commit into the cell the keyboard leaves...
+    send(first, QString(), QStringLiteral("あいう"));
+    second->setFocus();
+    // ...and mozc commits the same once more, into the cell that has it now.
+    send(second, QString(), QStringLiteral("あいう"));
+    QCOMPARE(first->toPlainText(), QStringLiteral("あいう"));
+    QCOMPARE(second->toPlainText(), QStringLiteral("123456789"));
+
+    // What is composed in the second cell is its own.
+    send(second, QStringLiteral("あいう"), QString());
+    send(second, QString(), QStringLiteral("あいう"));
+    QCOMPARE(second->toPlainText().count(QStringLiteral("あいう")), 1);
+}
+
+// The editor has a key first; what it leaves alone goes on to the window,
+// not back to it. So a key release runs the typed-edit handler once.
+void TestWindow::oneKeyReleaseOneHandler()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    TextBoxWidget* cell = box("Text1_5");
+    cell->setFocus();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(cell->editor() && cell->editor()->hasFocus());
+    QSignalSpy released(cell, &TextBoxWidget::keyReleased);
+    // As the platform delivers keys: to the window, and on to the focus.
+    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Left);
+    QCOMPARE(released.count(), 2);
+}
+
+// A box holds an editor while it has the keyboard or keeps something of the
+// user's (here the history of a typed edit); the others paint themselves.
+void TestWindow::editorsOnlyWhereTheUserWorks()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const auto editing = [this] {
+        QStringList names;
+        for (const QString& name : controlNames()) {
+            if (box(name)->editor())
+                names << name;
+        }
+        return names;
+    };
+    clickOn(*window, "Text1_3");
+    QTest::keyClicks(QApplication::focusWidget(), "12");
+    clickAll(*window, {"Text1_4", "Text1_5", "Text2_2", "Text1_6"});
+    QTRY_COMPARE(editing(), (QStringList{"Text1_3", "Text1_6"}));
+    // A palette click needs none.
+    clickOn(*window, "Text2_4");
+    QTRY_COMPARE(editing(), QStringList{"Text1_3"});
 }
 
 namespace {
@@ -492,7 +580,7 @@ void pasteWithKeys(TextBoxWidget& box, const QString& text)
 void pasteFromMenu(TextBoxWidget& box, const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
-    std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    std::unique_ptr<QMenu> menu(box.edit()->createStandardContextMenu());
     const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
     for (QAction* action : menu->actions()) {
         if (action->text().startsWith(paste))
@@ -504,11 +592,11 @@ void dropOn(TextBoxWidget& box, const QString& text)
 {
     QMimeData data;
     data.setText(text);
-    const QPointF at = box.viewport()->rect().center();
+    const QPointF at = box.rect().center();
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(box.viewport(), &enter);
+    QCoreApplication::sendEvent(&box, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(box.viewport(), &drop);
+    QCoreApplication::sendEvent(&box, &drop);
 }
 
 }  // namespace
@@ -562,7 +650,7 @@ void TestWindow::everyWayInIsBounded()
     controlNamed(window->form(), name).Text = before;
     window->mirror();
     target->setFocus();
-    target->moveCursor(QTextCursor::End);
+    target->edit()->moveCursor(QTextCursor::End);
 
     insert(*target, inserted);
     // A drop lands where it is dropped, anything else at the caret.
@@ -585,7 +673,7 @@ void TestWindow::platformTextsInTheUsersLanguage()
     if (!japanese)
         QSKIP("Qt's Japanese translations are not installed (qt6-translations-l10n)");
 
-    std::unique_ptr<QMenu> menu(box("Text1_0")->createStandardContextMenu());
+    std::unique_ptr<QMenu> menu(box("Text1_0")->edit()->createStandardContextMenu());
     QStringList texts;
     for (const QAction* action : menu->actions())
         texts << action->text();
@@ -681,7 +769,7 @@ void TestWindow::openingAPuzzleFile_data()
         << true;
     QTest::newRow("one file dropped on a cell, which leaves it to the window")
         << Opening([&](MainWindow& w, const QString& path) {
-               dragOnto(*boxNamed(w, "Text1_40")->viewport(), w, {url(path)}, path);
+               dragOnto(*boxNamed(w, "Text1_40"), w, {url(path)}, path);
            })
         << true;
     QTest::newRow("two files are refused") << Opening([&](MainWindow& w, const QString& path) {
