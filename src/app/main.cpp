@@ -1,6 +1,10 @@
 #include <cstdio>
 
+#include <thread>
+
+#include <QAccessible>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 #include "commandline.h"
@@ -10,26 +14,29 @@
 int main(int argc, char* argv[])
 {
     // The command line is read before there is a window, so that --help and
-    // --version work without a display.
-    CommandLine command;
-    {
+    // --version work without a display. Only what prints needs an application
+    // object (for the program's name and Qt's texts in the user's language);
+    // a start goes straight on to the window.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    CommandLine command = parseCommandLine(arguments);
+    if (command.action != CommandLine::Action::Start) {
         QCoreApplication console(argc, argv);
         installPlatformTranslations(QLocale::system());
         command = parseCommandLine(QCoreApplication::arguments());
-    }
-    switch (command.action) {
-    case CommandLine::Action::Start:
-        break;
-    case CommandLine::Action::ShowHelp:
-    case CommandLine::Action::ShowVersion:
-        std::fputs(qPrintable(command.text), stdout);
-        return 0;
-    case CommandLine::Action::Refuse:
-        std::fputs(qPrintable(command.text), stderr);
-        return 2;
+        const bool refused = command.action == CommandLine::Action::Refuse;
+        std::fputs(qPrintable(command.text), refused ? stderr : stdout);
+        return refused ? 2 : 0;
     }
 
     QApplication app(argc, argv);
+    // Two waits of the start-up, side by side: fontconfig reading its
+    // configuration and the list of installed fonts, on a second core, and
+    // Qt's connection to the accessibility bus, which the window needs first.
+    std::thread fonts([] { QFontDatabase::families(); });
+    QAccessible::isActive();
+    fonts.join();
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     // Lets a desktop match the window with its launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvane.Korvane"));
