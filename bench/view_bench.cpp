@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
+#include <QTextEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -35,8 +36,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && watched->parent() &&
-            qobject_cast<TextBoxWidget*>(watched->parent()))
+        // A box paints itself, or its editor's viewport paints for it.
+        const auto isBox = [](QObject* object) {
+            return object && qobject_cast<TextBoxWidget*>(object);
+        };
+        if (event->type() == QEvent::Paint &&
+            (isBox(watched) || (watched->parent() && isBox(watched->parent()->parent()))))
             ++boxPaints;
         return false;
     }
@@ -178,6 +183,71 @@ BENCHMARK(BM_PaletteClick)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
+// ---- the editor a box takes up ----
+
+// A click into a cell that has no editor yet: the cell takes one up (made on
+// demand, the design the window uses), places the caret and is repainted.
+// The editor is given up again, untimed, before the next click.
+void BM_ClickIntoCell(benchmark::State& state)
+{
+    auto window = shownWindow();
+    window->activateWindow();
+    int cell = 0;
+    for (auto _ : state) {
+        const QString name = QStringLiteral("Text1_%1").arg(cell);
+        const auto begin = Clock::now();
+        clickAndSettle(*window, name);
+        state.SetIterationTime(secondsSince(begin));
+        if (!window->boxNamed(name)->editor()) {
+            state.SkipWithError("the cell took up no editor");
+            break;
+        }
+        cell = (cell + 1) % Korvane::CellCount;
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
+        settle();
+    }
+}
+BENCHMARK(BM_ClickIntoCell)
+    ->Name("View/Editor/ClickIntoCell")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// The other design, measured for comparison: one text edit, set up as the
+// boxes' editor is, moved onto another cell with that cell's text, size and
+// colours, and repainted.
+void BM_MoveOneEditor(benchmark::State& state)
+{
+    auto window = shownWindow();
+    QTextEdit editor(window.get());
+    editor.setFrameStyle(QFrame::Box | QFrame::Plain);
+    editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor.document()->setDocumentMargin(0);
+    editor.show();
+    settle();
+    int cell = 0;
+    for (auto _ : state) {
+        const TextBoxWidget* box = window->boxNamed(QStringLiteral("Text1_%1").arg(cell));
+        const auto begin = Clock::now();
+        editor.setGeometry(box->geometry());
+        editor.setPlainText(box->toPlainText() + QString::number(cell));
+        editor.setFont(TextBoxWidget::faceAt(cell % 2 ? 11 : 14));
+        QPalette colours = editor.palette();
+        colours.setColor(QPalette::Base, box->palette().color(QPalette::Base));
+        editor.setPalette(colours);
+        editor.raise();
+        editor.setFocus();
+        settle();
+        state.SetIterationTime(secondsSince(begin));
+        cell = (cell + 1) % Korvane::CellCount;
+    }
+}
+BENCHMARK(BM_MoveOneEditor)
+    ->Name("View/Editor/MoveOneSharedEditor")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
 bool allDecided(const Korvane& form)
 {
     return std::all_of(form.decided.begin(), form.decided.begin() + Korvane::CellCount,
@@ -269,7 +339,8 @@ QString fillText(Fill fill, qsizetype length)
 void settleLayout(TextBoxWidget& box)
 {
     settle();
-    box.document()->size();
+    if (box.editor())
+        box.editor()->document()->size();
 }
 
 // A shown window whose box `name` has the focus and whose clipboard holds
@@ -318,8 +389,8 @@ void BM_BackspaceInFullCell(benchmark::State& state, Fill fill)
     for (auto _ : state) {
         QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
-        cell->moveCursor(QTextCursor::Start);
-        cell->moveCursor(QTextCursor::NextCharacter);
+        cell->edit()->moveCursor(QTextCursor::Start);
+        cell->edit()->moveCursor(QTextCursor::NextCharacter);
         settle();
         const auto begin = Clock::now();
         QTest::keyClick(cell, Qt::Key_Backspace);
@@ -332,8 +403,12 @@ void BM_BackspaceInFullCell(benchmark::State& state, Fill fill)
 // back: 81 texts laid out and painted in one mirror.
 void BM_MirrorEveryCellFull(benchmark::State& state, Fill fill)
 {
-    const QString text =
-        fillText(fill, state.range(0)).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    // A text of its own in every cell, so that no two share a layout.
+    std::array<QString, Korvane::CellCount> texts;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        texts[i] = fillText(fill, state.range(0) - 2)
+                       .prepend(QString::number(i).rightJustified(2, u'0'))
+                       .replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     CountingPort port;
     Korvane start(port);
     auto window = shownWindow();
@@ -341,8 +416,8 @@ void BM_MirrorEveryCellFull(benchmark::State& state, Fill fill)
         window->form() = start;
         window->mirror();
         settle();
-        for (TextBox& cell : window->form().Text1)
-            cell.Text = text;
+        for (int i = 0; i < Korvane::CellCount; ++i)
+            window->form().Text1[i].Text = texts[i];
         const auto begin = Clock::now();
         mirrorAndSettle(*window, true);
         state.SetIterationTime(secondsSince(begin));
