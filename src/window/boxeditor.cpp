@@ -26,6 +26,26 @@ bool isShortcut(const QKeyEvent* event)
 
 constexpr quint32 NotAColour = 0xFFFFFFFF;  // never a 0xBBGGRR value
 
+// Makes `change` to the document in one edit block, so that the text is laid
+// out once. With `joinUsersEdit`, the change joins the user's last edit, so
+// that undo takes both back together and never stops at a step the user did
+// not make; otherwise it stays out of the history, and turning undo off for
+// it clears what history there was, as setPlainText does.
+template <typename Change> void editDocument(QTextDocument* doc, bool joinUsersEdit, Change change)
+{
+    if (!joinUsersEdit)
+        doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    if (joinUsersEdit)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    change(cursor);
+    cursor.endEditBlock();
+    if (!joinUsersEdit)
+        doc->setUndoRedoEnabled(true);
+}
+
 }  // namespace
 
 BoxEditor::BoxEditor(TextBoxWidget& box, int anchor, int caret) : QTextEdit(&box), box_(box)
@@ -137,17 +157,14 @@ void BoxEditor::showText(const QString& formText, double points)
     const int caret = textCursor().position();
     // Replacing the whole text in one edit, rather than setPlainText and a
     // second edit for the line height, lays it out once. A fresh text has no
-    // history to keep: turning undo off clears it, as setPlainText does.
+    // history to keep.
     QTextDocument* doc = document();
-    doc->setUndoRedoEnabled(false);
-    QTextCursor all(doc);
-    all.beginEditBlock();
-    all.select(QTextCursor::Document);
-    all.insertText(TextBoxWidget::toWidgetText(formText));
-    all.select(QTextCursor::Document);
-    all.mergeBlockFormat(linesFor(points));
-    all.endEditBlock();
-    doc->setUndoRedoEnabled(true);
+    editDocument(doc, false, [&](QTextCursor& all) {
+        all.select(QTextCursor::Document);
+        all.insertText(TextBoxWidget::toWidgetText(formText));
+        all.select(QTextCursor::Document);
+        all.mergeBlockFormat(linesFor(points));
+    });
     QTextCursor cursor = textCursor();
     cursor.setPosition(std::min(caret, doc->characterCount() - 1));
     setTextCursor(cursor);
@@ -173,24 +190,15 @@ bool BoxEditor::amendTypedDigits(const QString& formText)
     }
 
     const QTextCursor caret = textCursor();
+    // One edit, so that the text is laid out once, not once a digit.
     QTextDocument* doc = document();
-    const bool history = doc->isUndoAvailable();
-    if (!history)
-        doc->setUndoRedoEnabled(false);
-    // One edit block, so that the text is laid out once, not once a digit.
-    QTextCursor edit(doc);
-    if (history)
-        edit.joinPreviousEditBlock();
-    else
-        edit.beginEditBlock();
-    for (int at : changed) {
-        edit.setPosition(at);
-        edit.setPosition(at + 1, QTextCursor::KeepAnchor);
-        edit.insertText(QString(asciiDigit(edit.selectedText().at(0))));
-    }
-    edit.endEditBlock();
-    if (!history)
-        doc->setUndoRedoEnabled(true);
+    editDocument(doc, doc->isUndoAvailable(), [&](QTextCursor& edit) {
+        for (int at : changed) {
+            edit.setPosition(at);
+            edit.setPosition(at + 1, QTextCursor::KeepAnchor);
+            edit.insertText(QString(asciiDigit(edit.selectedText().at(0))));
+        }
+    });
     QTextCursor restored = textCursor();
     restored.setPosition(caret.anchor());
     restored.setPosition(caret.position(), QTextCursor::KeepAnchor);
@@ -215,24 +223,14 @@ QTextBlockFormat BoxEditor::linesFor(double points) const
 
 void BoxEditor::fitLines(double points)
 {
-    QTextDocument* doc = document();
-    const QTextBlockFormat lines = linesFor(points);
-
     // A change of size while the user types joins the user's last edit, so
     // that undo does not stop at an invisible step; a fresh text has no
     // history to keep.
-    const bool history = doc->isUndoAvailable();
-    if (!history)
-        doc->setUndoRedoEnabled(false);
-    QTextCursor cursor(doc);
-    if (history)
-        cursor.joinPreviousEditBlock();
-    cursor.select(QTextCursor::Document);
-    cursor.mergeBlockFormat(lines);
-    if (history)
-        cursor.endEditBlock();
-    else
-        doc->setUndoRedoEnabled(true);
+    QTextDocument* doc = document();
+    editDocument(doc, doc->isUndoAvailable(), [&](QTextCursor& cursor) {
+        cursor.select(QTextCursor::Document);
+        cursor.mergeBlockFormat(linesFor(points));
+    });
 }
 
 QPointF BoxEditor::inBox(QPointF position) const
