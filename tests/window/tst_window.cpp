@@ -242,6 +242,8 @@ void TestWindow::screenReaders()
     QCOMPARE(
         QAccessible::queryAccessibleInterface(box("Text1_22")->edit())->text(QAccessible::Name),
         QStringLiteral("3行5列"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text7"))->text(QAccessible::Description),
+             QStringLiteral("選んだ数字が入りうるマスだけを表示します"));
 }
 
 void TestWindow::textsFitTheirBoxes_data()
