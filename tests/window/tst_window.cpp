@@ -198,16 +198,21 @@ void TestWindow::tabOrder()
 {
     QStringList expected = ::tabOrder();
 
-    // Walked with the Tab key, as a keyboard user would, once round.
+    // Walked with the Tab key, as a keyboard user would, once round each way.
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    box("Text1_0")->setFocus();
-    QStringList order;
-    for (int i = 0; i <= expected.size(); ++i) {
-        order << QApplication::focusWidget()->objectName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(order, expected << "Text1_0");
+    const auto walk = [&](Qt::KeyboardModifiers modifiers) {
+        box("Text1_0")->setFocus();
+        QStringList order;
+        for (int i = 0; i <= expected.size(); ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+        }
+        return order;
+    };
+    QCOMPARE(walk(Qt::NoModifier), QStringList(expected) << "Text1_0");
+    std::reverse(expected.begin(), expected.end());
+    QCOMPARE(walk(Qt::ShiftModifier), QStringList{"Text1_0"} << expected);
 }
 
 // What a screen reader says: a cell's row and column, any other box's role,
