@@ -143,13 +143,9 @@ void BoxEditor::mirror(const TextBox& state)
     if (newSize && !fontFirst)
         setFont(TextBoxWidget::faceAt(state.FontSize));
     if (state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor)
-        showColours(state.ForeColor, state.BackColor);
+        setPalette(TextBoxWidget::withColours(palette(), state.ForeColor, state.BackColor));
     mirroring_ = false;
-
-    shown_.Text = state.Text;
-    shown_.FontSize = state.FontSize;
-    shown_.ForeColor = state.ForeColor;
-    shown_.BackColor = state.BackColor;
+    shown_ = state;
 }
 
 void BoxEditor::showText(const QString& formText, double points)
@@ -204,14 +200,6 @@ bool BoxEditor::amendTypedDigits(const QString& formText)
     restored.setPosition(caret.position(), QTextCursor::KeepAnchor);
     setTextCursor(restored);
     return true;
-}
-
-void BoxEditor::showColours(quint32 fore, quint32 back)
-{
-    QPalette colours = palette();
-    colours.setColor(QPalette::Text, TextBoxWidget::colourOf(fore));
-    colours.setColor(QPalette::Base, TextBoxWidget::colourOf(back));
-    setPalette(colours);
 }
 
 QTextBlockFormat BoxEditor::linesFor(double points) const

@@ -55,7 +55,6 @@ private:
     // and undo are as the user left them.
     bool amendTypedDigits(const QString& formText);
     void showText(const QString& formText, double points);
-    void showColours(quint32 fore, quint32 back);
     // The line spacing for text of `points`, and applying it to every line.
     QTextBlockFormat linesFor(double points) const;
     void fitLines(double points);

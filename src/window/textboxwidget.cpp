@@ -138,6 +138,13 @@ QColor TextBoxWidget::colourOf(quint32 bgr)
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
+QPalette TextBoxWidget::withColours(QPalette colours, quint32 fore, quint32 back)
+{
+    colours.setColor(QPalette::Text, colourOf(fore));
+    colours.setColor(QPalette::Base, colourOf(back));
+    return colours;
+}
+
 TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* parent)
     : QWidget(parent), multiLine_(design.MultiLine), centered_(design.Centered),
       locked_(design.Locked), lineHeight_(lineHeight)
@@ -159,14 +166,12 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
     setCursor(Qt::IBeamCursor);
 
     // The colours in one go; the text and its size come with the mirror.
-    QPalette colours = palette();
+    QPalette colours = withColours(palette(), design.ForeColor, design.BackColor);
     colours.setColor(QPalette::WindowText, BorderColour);
-    colours.setColor(QPalette::Text, colourOf(design.ForeColor));
-    colours.setColor(QPalette::Base, colourOf(design.BackColor));
     setPalette(colours);
+    shown_ = design;
+    shown_.Text.clear();
     shown_.FontSize = -1;
-    shown_.ForeColor = design.ForeColor;
-    shown_.BackColor = design.BackColor;
     mirror(design);
 }
 
@@ -283,16 +288,9 @@ void TextBoxWidget::mirror(const TextBox& state)
         state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor;
     if (newSize)
         setFont(faceAt(state.FontSize));
-    if (newColours) {
-        QPalette colours = palette();
-        colours.setColor(QPalette::Text, colourOf(state.ForeColor));
-        colours.setColor(QPalette::Base, colourOf(state.BackColor));
-        setPalette(colours);
-    }
-    shown_.Text = state.Text;
-    shown_.FontSize = state.FontSize;
-    shown_.ForeColor = state.ForeColor;
-    shown_.BackColor = state.BackColor;
+    if (newColours)
+        setPalette(withColours(palette(), state.ForeColor, state.BackColor));
+    shown_ = state;
     if (newText) {
         // A new text keeps the caret where it was, as far as the text reaches.
         const int end = int(toPlainText().size());

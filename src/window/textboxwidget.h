@@ -88,7 +88,8 @@ public:
     // The face the form's boxes are drawn in, at `points`.
     static QFont faceAt(double points);
 
-    // Conversions at the boundary between the form ("\r\n") and the widget.
+    // The form's text ("\r\n" between lines) as a widget shows it ("\n");
+    // the editor reads its lines back into the form's text.
     static QString toWidgetText(const QString& formText);
 
     // The length `text` has once it is in a box, as the form counts it: every
@@ -149,6 +150,8 @@ private:
     // The spacing of lines at `points`, in pixels.
     qreal lineSpacing(double points) const;
     static QColor colourOf(quint32 bgr);
+    // `colours` with the form's fore and back colour (0xBBGGRR) for the text.
+    static QPalette withColours(QPalette colours, quint32 fore, quint32 back);
 
     TextBox shown_;  // what the box shows, as the form would keep it
     bool multiLine_ = true;
