@@ -308,12 +308,10 @@ void TextBoxWidget::mirror(const TextBox& state)
         update();
 }
 
-namespace {
-
 // What a box's text looks like laid out: one layout a block. Boxes that show
 // the same text at the same size and width (the 81 cells at start-up, the
 // digits of a solved board) share one.
-struct LayoutKey {
+struct TextBoxWidget::LayoutKey {
     QString text;
     double points;
     int width;
@@ -323,6 +321,10 @@ struct LayoutKey {
     bool centered;
     bool operator==(const LayoutKey&) const = default;
 };
+namespace {
+
+using LayoutKey = TextBoxWidget::LayoutKey;
+
 struct LayoutKeyHash {
     size_t operator()(const LayoutKey& key) const
     {
@@ -341,10 +343,15 @@ LayoutCache& layoutCache()
 
 }  // namespace
 
+TextBoxWidget::LayoutKey TextBoxWidget::layoutKey() const
+{
+    return {toPlainText(), shown_.FontSize, width(), height(), lineHeight_, multiLine_, centered_};
+}
+
 void TextBoxWidget::layOut()
 {
-    const QString text = toPlainText();
-    LayoutKey key{text, shown_.FontSize, width(), height(), lineHeight_, multiLine_, centered_};
+    LayoutKey key = layoutKey();
+    const QString text = key.text;
     LayoutCache& cache = layoutCache();
     if (const auto found = cache.find(key); found != cache.end()) {
         if ((layout_ = found->second.lock()))
@@ -429,27 +436,20 @@ void TextBoxWidget::layOut()
 
 namespace {
 
-// What a box looks like, by everything its look depends on. Boxes that look
-// alike (the 81 cells at start-up, the digits of a solved board) are drawn
-// once and copied.
+// What a box looks like, by everything its look depends on: its layout, its
+// colours and the scale it is painted at. Boxes that look alike (the 81 cells
+// at start-up, the digits of a solved board) are drawn once and copied.
 struct PictureKey {
-    QString text;
-    double points;
+    LayoutKey layout;
     QRgb fore;
     QRgb back;
-    int width;
-    int height;
     qreal scale;
-    double lineHeight;
-    bool multiLine;
-    bool centered;
     bool operator==(const PictureKey&) const = default;
 };
 struct PictureKeyHash {
     size_t operator()(const PictureKey& key) const
     {
-        return qHashMulti(0, key.text, key.points, key.fore, key.back, key.width, key.height,
-                          key.scale, key.lineHeight, key.multiLine, key.centered);
+        return qHashMulti(LayoutKeyHash()(key.layout), key.fore, key.back, key.scale);
     }
 };
 
@@ -468,16 +468,8 @@ void TextBoxWidget::paintEvent(QPaintEvent*)
     QPainter painter(this);
     // The scale of what is painted on: the screen, or an image of the window.
     const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
-    PictureKey key{shown_.Text,
-                   shown_.FontSize,
-                   palette().color(QPalette::Text).rgb(),
-                   palette().color(QPalette::Base).rgb(),
-                   width(),
-                   height(),
-                   scale,
-                   lineHeight_,
-                   multiLine_,
-                   centered_};
+    PictureKey key{layoutKey(), palette().color(QPalette::Text).rgb(),
+                   palette().color(QPalette::Base).rgb(), scale};
     auto& cache = pictures();
     auto found = cache.find(key);
     if (found == cache.end()) {

@@ -55,6 +55,8 @@ public:
 
     static constexpr qsizetype MaxLength = 1000;
 
+    // Everything the layout of a box's text depends on.
+    struct LayoutKey;
     // A text laid out as a box shows it: a layout for each block (each part
     // between line breaks), in place, as far down as the box shows.
     struct LaidOut {
@@ -144,6 +146,7 @@ private:
     void forwardKey(QKeyEvent* event);
     bool onBorder(QPointF position) const;
 
+    LayoutKey layoutKey() const;
     void layOut();
     // Border, background and text, onto `device` (the box's size).
     void drawBox(QPaintDevice& device);
