@@ -381,8 +381,7 @@ void BoxEditor::focusOutEvent(QFocusEvent* event)
 
 bool BoxEditor::canInsertFromMimeData(const QMimeData* source) const
 {
-    // A dragged file is for the window to open, not a text for the box.
-    return !source->hasUrls() && QTextEdit::canInsertFromMimeData(source);
+    return TextBoxWidget::takesDrop(source) && QTextEdit::canInsertFromMimeData(source);
 }
 
 void BoxEditor::insertFromMimeData(const QMimeData* source)

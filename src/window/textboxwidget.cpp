@@ -133,6 +133,12 @@ QString TextBoxWidget::fitted(const QString& text, qsizetype room)
     return text.left(at);
 }
 
+bool TextBoxWidget::takesDrop(const QMimeData* data)
+{
+    // A dragged file is for the window to open, not a text for the box.
+    return data->hasText() && !data->hasUrls();
+}
+
 QColor TextBoxWidget::colourOf(quint32 bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -731,8 +737,7 @@ void TextBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 
 void TextBoxWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    // A dragged file is for the window to open.
-    if (event->mimeData()->hasUrls() || !event->mimeData()->hasText()) {
+    if (!takesDrop(event->mimeData())) {
         event->ignore();
         return;
     }

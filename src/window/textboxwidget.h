@@ -11,6 +11,7 @@
 #include "textbox.h"
 
 class BoxEditor;
+class QMimeData;
 class QTextEdit;
 
 // One text box of the form on screen. It is built once from the box's
@@ -152,6 +153,8 @@ private:
     void drawBox(QPaintDevice& device);
     // The spacing of lines at `points`, in pixels.
     qreal lineSpacing(double points) const;
+    // A drag a box takes: plain text, never a file.
+    static bool takesDrop(const QMimeData* data);
     static QColor colourOf(quint32 bgr);
     // `colours` with the form's fore and back colour (0xBBGGRR) for the text.
     static QPalette withColours(QPalette colours, quint32 fore, quint32 back);
