@@ -36,16 +36,17 @@ struct FormState {
     static constexpr int CellCount = 81;
 
     // ---- controls ----
-    std::array<TextBox, 81> Text1;  // the cells
-    std::array<TextBox, 11> Text2;  // palette: digits 1-9, partial undo, correction
-    TextBox Text3;                  // message line
-    TextBox Text4;                  // puzzle type
-    TextBox Text5;                  // clear all
-    TextBox Text6;                  // automatic elimination
-    TextBox Text7;                  // single-number display
-    TextBox Text8;                  // all-numbers display
-    std::array<TextBox, 2> Text9;   // Data Save, Data Load
-    TextBox Text10;                 // continuous elimination / restore
+    // What each control is, and its widget's name: layout::controls().
+    std::array<TextBox, 81> Text1;
+    std::array<TextBox, 11> Text2;
+    TextBox Text3;
+    TextBox Text4;
+    TextBox Text5;
+    TextBox Text6;
+    TextBox Text7;
+    TextBox Text8;
+    std::array<TextBox, 2> Text9;
+    TextBox Text10;
 
     // ---- module variables ----
     // "1".."9" a digit, "10" partial undo, "11" correction. While a procedure
@@ -128,6 +129,9 @@ public:
     // Data Load, in the single-number display; a cancelled read leaves the
     // board and the saved grid as they were.
     void OpenPuzzleFile(const QString& fileName);
+    // Whether a puzzle file may be opened now: not in the single-number
+    // display, where Data Load waits too.
+    bool canOpenPuzzleFile() const { return singleView == 0; }
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit

@@ -1,5 +1,8 @@
 // The controls as the window is built: design-time texts, places, sizes,
-// colours, fonts and tab order. Start-up replaces some of these texts.
+// colours, fonts and tab order (start-up replaces some of these texts), and
+// what each control is called.
+#include "layout.h"
+
 #include "korvane.h"
 
 namespace {
@@ -70,3 +73,78 @@ void Korvane::buildControls()
     Text10 = box(QStringLiteral("連続消去\r\n"), 4680, 7080, 495, 495, Colors::Idle, 9.75, 100);
     Text10.Locked = true;
 }
+
+namespace layout {
+
+const std::array<Control, ControlCount>& controls()
+{
+    static const std::array<Control, ControlCount> table = [] {
+        // Captions change (連続消去 / 元に戻す, 普通問題 / 斜め問題) and some
+        // break over lines, so every control but a cell is named once for
+        // its role; a cell is named by its place.
+        std::array<Control, ControlCount> t;
+        int at = 0;
+        for (int i = 0; i < FormState::CellCount; ++i)
+            t[at++] = {QStringLiteral("Text1_%1").arg(i),
+                       QStringLiteral("%1行%2列").arg(i / 9 + 1).arg(i % 9 + 1), QString()};
+        for (int digit = 1; digit <= 9; ++digit)
+            t[at++] = {QStringLiteral("Text2_%1").arg(digit - 1),
+                       QStringLiteral("数字%1").arg(digit),
+                       QStringLiteral("クリックしたマスにこの数字を置きます")};
+        const auto add = [&](const char* name, const char* spoken, const char* description) {
+            t[at++] = {QString::fromLatin1(name), QString::fromUtf8(spoken),
+                       QString::fromUtf8(description)};
+        };
+        add("Text2_9", "部分取消", "次にクリックしたマスの確定数字を取り消します");
+        add("Text2_10", "修正", "マスの候補をキー入力で修正します");
+        add("Text3", "メッセージ", "");
+        add("Text4", "問題の種類", "普通問題と斜め問題を切り替えます");
+        add("Text5", "全部取消", "盤面をすべて最初の状態に戻します");
+        add("Text6", "自動消去", "確定した数字を同じ行・列・ブロックの候補から自動で消去します");
+        add("Text7", "単数表示", "選んだ数字が入りうるマスだけを表示します");
+        add("Text8", "全数表示", "すべての候補の表示に戻ります");
+        add("Text9_0", "Data Save", "確定した数字を記憶します");
+        add("Text9_1", "Data Load", "記憶した数字、または mondai.txt の問題を読み込みます");
+        add("Text10", "連続消去",
+            "候補が一つのマスを次々に確定します。キー入力で候補を修正した後は「元に戻す」になり、"
+            "その修正を取り消します");
+        Q_ASSERT(at == ControlCount);
+        return t;
+    }();
+    return table;
+}
+
+int indexOf(QStringView name)
+{
+    const auto& table = controls();
+    for (int i = 0; i < ControlCount; ++i) {
+        if (table[i].name == name)
+            return i;
+    }
+    return -1;
+}
+
+const TextBox& control(const FormState& form, int index)
+{
+    constexpr int Palette = FormState::CellCount;
+    constexpr int Single = Palette + 11;  // Text3 to Text8
+    constexpr int Data = Single + 6;
+    if (index < Palette)
+        return form.Text1[index];
+    if (index < Single)
+        return form.Text2[index - Palette];
+    const TextBox* const singles[] = {&form.Text3, &form.Text4, &form.Text5,
+                                      &form.Text6, &form.Text7, &form.Text8};
+    if (index < Data)
+        return *singles[index - Single];
+    if (index < Data + 2)
+        return form.Text9[index - Data];
+    return form.Text10;
+}
+
+TextBox& control(FormState& form, int index)
+{
+    return const_cast<TextBox&>(control(std::as_const(form), index));
+}
+
+}  // namespace layout

@@ -47,7 +47,7 @@ void Korvane::Text9_click(int Index)
 
 void Korvane::OpenPuzzleFile(const QString& fileName)
 {
-    if (singleView == 1)
+    if (!canOpenPuzzleFile())
         return;
     puzzleFile = fileName;
     loadGrid(true);

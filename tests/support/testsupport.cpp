@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "layout.h"
+
 #include <algorithm>
 
 #include <QFile>
@@ -191,13 +193,8 @@ QString solutionFault(const QString& grid, bool diagonal)
 QStringList controlNames()
 {
     QStringList names;
-    for (int i = 0; i < Korvane::CellCount; ++i)
-        names.append(QStringLiteral("Text1_%1").arg(i));
-    for (int i = 0; i <= 10; ++i)
-        names.append(QStringLiteral("Text2_%1").arg(i));
-    for (int i = 3; i <= 8; ++i)
-        names.append(QStringLiteral("Text%1").arg(i));
-    names << QStringLiteral("Text9_0") << QStringLiteral("Text9_1") << QStringLiteral("Text10");
+    for (const layout::Control& control : layout::controls())
+        names.append(control.name);
     return names;
 }
 
@@ -210,18 +207,9 @@ QStringList tabOrder()
 
 const TextBox& controlNamed(const Korvane& form, const QString& name)
 {
-    const QStringList parts = name.split(u'_');
-    const int index = parts.size() > 1 ? parts[1].toInt() : 0;
-    if (parts[0] == u"Text1")
-        return form.Text1[index];
-    if (parts[0] == u"Text2")
-        return form.Text2[index];
-    if (parts[0] == u"Text9")
-        return form.Text9[index];
-    const TextBox* single[] = {&form.Text3, &form.Text4, &form.Text5, &form.Text6,
-                               &form.Text7, &form.Text8, &form.Text10};
-    const int number = parts[0].mid(4).toInt();
-    return *single[number == 10 ? 6 : number - 3];
+    const int index = layout::indexOf(name);
+    Q_ASSERT(index >= 0);
+    return layout::control(form, index);
 }
 
 TextBox& controlNamed(Korvane& form, const QString& name)

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+
+#include <QRect>
+#include <QString>
+#include <QStringView>
+
+#include "textbox.h"
+
+struct FormState;
+
+// The form as the window is built from it: the measures of the window, and
+// every control with the name its widget gets and what a screen reader says
+// of it. The design-time settings of each control (place, size, colours,
+// fonts, tab order) are set by the form itself (layout.cpp).
+namespace layout {
+
+// Design-time positions and sizes are twips, 15 to a device-independent
+// pixel.
+inline constexpr int TwipsPerPixel = 15;
+constexpr int toPixels(int twips)
+{
+    return qRound(double(twips) / TwipsPerPixel);
+}
+// Where a control lies in the window, in pixels.
+constexpr QRect pixelRect(const TextBox& box)
+{
+    return QRect(toPixels(box.Left), toPixels(box.Top), toPixels(box.Width), toPixels(box.Height));
+}
+
+// The window's client area: 6915 x 8085 twips.
+inline constexpr QSize ClientSize(toPixels(6915), toPixels(8085));
+
+// One control of the form.
+struct Control {
+    QString name;         // its widget's: "Text1_40", "Text2_10", "Text3", "Text9_1"
+    QString spokenName;   // what a screen reader calls it: "5行5列", "修正", "メッセージ"
+    QString description;  // what it does, for a screen reader; may be empty
+};
+
+// Every control, in the order the form declares them: the 81 cells
+// (Text1), the palette (Text2: digits 1-9, partial undo, correction), the
+// message line (Text3), the puzzle type (Text4), clear all (Text5),
+// automatic elimination (Text6), single-number display (Text7), all-numbers
+// display (Text8), Data Save and Data Load (Text9), continuous elimination
+// and restore (Text10).
+inline constexpr int ControlCount = 101;
+const std::array<Control, ControlCount>& controls();
+
+// The place of a control in controls(), by its name; -1 for no control.
+int indexOf(QStringView name);
+
+// The state of the control at `index` in controls().
+TextBox& control(FormState& form, int index);
+const TextBox& control(const FormState& form, int index);
+
+}  // namespace layout
