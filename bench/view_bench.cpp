@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
+#include "boxtext.h"
 #include "mainwindow.h"
 #include "textboxwidget.h"
 
@@ -232,7 +233,7 @@ void BM_MoveOneEditor(benchmark::State& state)
         const auto begin = Clock::now();
         editor.setGeometry(box->geometry());
         editor.setPlainText(box->toPlainText() + QString::number(cell));
-        editor.setFont(TextBoxWidget::faceAt(cell % 2 ? 11 : 14));
+        editor.setFont(BoxPicture::faceAt(cell % 2 ? 11 : 14));
         QPalette colours = editor.palette();
         colours.setColor(QPalette::Base, box->palette().color(QPalette::Base));
         editor.setPalette(colours);
@@ -328,9 +329,9 @@ QString fillText(Fill fill, qsizetype length)
                                     QStringLiteral("１２３４５６７８９")};
     const QString& unit = units[int(fill)];
     QString text;
-    while (TextBoxWidget::formLength(text) < length)
+    while (boxtext::formLength(text) < length)
         text += unit;
-    return TextBoxWidget::fitted(text, length);
+    return boxtext::fitted(text, length);
 }
 
 // Delivers what is pending and finishes the layout of `box`: a long text is
@@ -374,8 +375,8 @@ void BM_PasteOverFullBox(benchmark::State& state, Fill fill, const char* name)
         settleLayout(*box);
         state.SetIterationTime(secondsSince(begin));
     }
-    const qsizetype held = std::min<qsizetype>(state.range(0), TextBoxWidget::MaxLength);
-    if (std::abs(TextBoxWidget::formLength(box->toPlainText()) - held) > 1)
+    const qsizetype held = std::min<qsizetype>(state.range(0), boxtext::MaxLength);
+    if (std::abs(boxtext::formLength(box->toPlainText()) - held) > 1)
         state.SkipWithError("the box does not hold the pasted text");
 }
 
@@ -427,17 +428,17 @@ void BM_MirrorEveryCellFull(benchmark::State& state, Fill fill)
 #define KORVANE_FULL_BOX(fill)                                                                     \
     BENCHMARK_CAPTURE(BM_PasteOverFullBox, fill, Fill::fill, "Text1_40")                           \
         ->Name("View/FullBox/PasteOverCell/" #fill)                                                \
-        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->Arg(boxtext::MaxLength)                                                                  \
         ->UseManualTime()                                                                          \
         ->Unit(benchmark::kMillisecond);                                                           \
     BENCHMARK_CAPTURE(BM_BackspaceInFullCell, fill, Fill::fill)                                    \
         ->Name("View/FullBox/BackspaceInCell/" #fill)                                              \
-        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->Arg(boxtext::MaxLength)                                                                  \
         ->UseManualTime()                                                                          \
         ->Unit(benchmark::kMillisecond);                                                           \
     BENCHMARK_CAPTURE(BM_MirrorEveryCellFull, fill, Fill::fill)                                    \
         ->Name("View/FullBox/MirrorAll81Cells/" #fill)                                             \
-        ->Arg(TextBoxWidget::MaxLength)                                                            \
+        ->Arg(boxtext::MaxLength)                                                                  \
         ->UseManualTime()                                                                          \
         ->Unit(benchmark::kMillisecond)
 KORVANE_FULL_BOX(Digits);
@@ -457,7 +458,7 @@ BENCHMARK_CAPTURE(BM_PasteOverFullBox, HugeClipboard, Fill::Digits, "Text1_40")
 // text.
 BENCHMARK_CAPTURE(BM_PasteOverFullBox, DataSave, Fill::Digits, "Text9_0")
     ->Name("View/FullBox/PasteOverDataSave/Digits")
-    ->Arg(TextBoxWidget::MaxLength)
+    ->Arg(boxtext::MaxLength)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

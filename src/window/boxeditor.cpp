@@ -8,8 +8,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-#include "digits.h"
-#include "textboxwidget.h"
+#include "boxtext.h"
 
 namespace {
 
@@ -46,11 +45,32 @@ template <typename Change> void editDocument(QTextDocument* doc, bool joinUsersE
         doc->setUndoRedoEnabled(true);
 }
 
+// Where two texts differ: the length of the start they share, and of the
+// end they share besides.
+struct Difference {
+    qsizetype same;  // at the start
+    qsizetype sameAtEnd;
+};
+Difference differenceOf(QStringView before, QStringView after)
+{
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype start = 0;
+    while (start < shorter && before[start] == after[start])
+        ++start;
+    qsizetype end = 0;
+    while (end < shorter - start &&
+           before[before.size() - 1 - end] == after[after.size() - 1 - end])
+        ++end;
+    return {start, end};
+}
+
 }  // namespace
 
-BoxEditor::BoxEditor(TextBoxWidget& box, int anchor, int caret) : QTextEdit(&box), box_(box)
+BoxEditor::BoxEditor(const Settings& settings, const TextBox& state, int anchor, int caret,
+                     QWidget* parent)
+    : QTextEdit(parent), settings_(settings)
 {
-    setGeometry(box.rect());
+    setGeometry(QRect(QPoint(), settings.shape.size));
     // One plain line, so neighbours that overlap by a pixel share it.
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -58,12 +78,12 @@ BoxEditor::BoxEditor(TextBoxWidget& box, int anchor, int caret) : QTextEdit(&box
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAcceptRichText(false);
     setTabChangesFocus(true);
-    setReadOnly(box.isReadOnly());
-    setObjectName(box.objectName());
+    setReadOnly(settings.readOnly);
+    setObjectName(settings.name);
     // Its frame shows the window's pointer, its text the text pointer.
     setCursor(Qt::ArrowCursor);
-    setAccessibleName(box.accessibleName());
-    setAccessibleDescription(box.accessibleDescription());
+    setAccessibleName(settings.accessibleName);
+    setAccessibleDescription(settings.accessibleDescription);
 
     // No room between border and text: the glyphs' own side bearings are
     // enough, and "Data" and "Load" need every pixel of their 33-pixel
@@ -72,25 +92,28 @@ BoxEditor::BoxEditor(TextBoxWidget& box, int anchor, int caret) : QTextEdit(&box
     // The default option, not a block format, so that it also holds for the
     // lines the user types and for every text the form puts in.
     QTextOption option = document()->defaultTextOption();
-    option.setAlignment(box.isCentered() ? Qt::AlignHCenter : Qt::AlignLeft);
+    option.setAlignment(settings.shape.centered ? Qt::AlignHCenter : Qt::AlignLeft);
     document()->setDefaultTextOption(option);
     // Lines are as wide as the box even where they never wrap, so that a
     // centred digit stands in the middle of its button.
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setWordWrapMode(box.isMultiLine() ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                      : QTextOption::NoWrap);
+    setWordWrapMode(settings.shape.multiLine ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                             : QTextOption::NoWrap);
 
+    // Setting the document up (its margin is a format of its frame) is no
+    // edit of the user's to undo.
+    document()->clearUndoRedoStacks();
     connect(this, &QTextEdit::textChanged, this, [this] {
         if (mirroring_)
             return;
         shown_.Text = formText();
-        box_.editorEdited(shown_.Text);
+        emit edited(shown_.Text);
     });
 
     shown_.FontSize = -1;
     shown_.ForeColor = NotAColour;
     shown_.BackColor = NotAColour;
-    mirror(box.shown_);
+    mirror(state);
     QTextCursor cursor = textCursor();
     const int end = document()->characterCount() - 1;
     cursor.setPosition(std::min(anchor, end));
@@ -101,9 +124,9 @@ BoxEditor::BoxEditor(TextBoxWidget& box, int anchor, int caret) : QTextEdit(&box
 
 qsizetype BoxEditor::room() const
 {
-    const qsizetype kept = TextBoxWidget::formLength(toPlainText()) -
-                           TextBoxWidget::formLength(textCursor().selectedText());
-    return std::max<qsizetype>(0, TextBoxWidget::MaxLength - kept);
+    const qsizetype kept =
+        boxtext::formLength(toPlainText()) - boxtext::formLength(textCursor().selectedText());
+    return std::max<qsizetype>(0, boxtext::MaxLength - kept);
 }
 
 bool BoxEditor::holdsUserState() const
@@ -115,13 +138,13 @@ bool BoxEditor::holdsUserState() const
 
 QString BoxEditor::formText() const
 {
-    QStringList lines;
+    QString shownText;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        QString line = block.text();
-        line.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-        lines.append(line);
+        if (block != document()->begin())
+            shownText += u'\n';
+        shownText += block.text();
     }
-    return lines.join(QStringLiteral("\r\n"));
+    return boxtext::toForm(shownText);
 }
 
 void BoxEditor::mirror(const TextBox& state)
@@ -132,80 +155,72 @@ void BoxEditor::mirror(const TextBox& state)
     // edit, so a box is laid out at most twice; when the font changes too, the
     // in-between layout is the one of the shorter text.
     const bool newSize = state.FontSize != shown_.FontSize;
-    const bool newText = state.Text != shown_.Text && !amendTypedDigits(state.Text);
+    const bool newText = state.Text != shown_.Text;
     const bool fontFirst = newSize && newText && state.Text.size() > shown_.Text.size();
     if (fontFirst)
-        setFont(TextBoxWidget::faceAt(state.FontSize));
+        setFont(BoxPicture::faceAt(state.FontSize));
     if (newText)
-        showText(state.Text, newSize ? state.FontSize : shown_.FontSize);
+        replaceChangedPart(state.Text, newSize ? state.FontSize : shown_.FontSize, newSize);
     else if (newSize)
         fitLines(state.FontSize);
     if (newSize && !fontFirst)
-        setFont(TextBoxWidget::faceAt(state.FontSize));
+        setFont(BoxPicture::faceAt(state.FontSize));
     if (state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor)
-        setPalette(TextBoxWidget::withColours(palette(), state.ForeColor, state.BackColor));
+        setPalette(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
     mirroring_ = false;
     shown_ = state;
 }
 
-void BoxEditor::showText(const QString& formText, double points)
+void BoxEditor::replaceChangedPart(const QString& formText, double points, bool newSize)
 {
-    const int caret = textCursor().position();
-    // Replacing the whole text in one edit, rather than setPlainText and a
-    // second edit for the line height, lays it out once. A fresh text has no
-    // history to keep.
-    QTextDocument* doc = document();
-    editDocument(doc, false, [&](QTextCursor& all) {
-        all.select(QTextCursor::Document);
-        all.insertText(TextBoxWidget::toWidgetText(formText));
-        all.select(QTextCursor::Document);
-        all.mergeBlockFormat(linesFor(points));
-    });
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(std::min(caret, doc->characterCount() - 1));
-    setTextCursor(cursor);
-}
+    // Positions in the document are those of the text as shown, where a
+    // line break is one character.
+    const QString before = boxtext::shown(shown_.Text);
+    const QString after = boxtext::shown(formText);
+    const Difference diff = differenceOf(before, after);
+    const qsizetype oldEnd = before.size() - diff.sameAtEnd;
+    const qsizetype newEnd = after.size() - diff.sameAtEnd;
+    // A place in the old text, in the new one: where the text around it is
+    // unchanged, it moves with that text; inside the changed part it keeps
+    // its distance from the start of it, as far as the new part reaches.
+    const auto moved = [&](int at) {
+        if (at <= diff.same)
+            return at;
+        if (at >= oldEnd)
+            return int(at + (newEnd - oldEnd));
+        return int(diff.same + std::min(at - diff.same, newEnd - diff.same));
+    };
 
-bool BoxEditor::amendTypedDigits(const QString& formText)
-{
-    const QString& typed = shown_.Text;
-    if (formText.size() != typed.size())
-        return false;
-    // Where the two differ, in document positions: a line break is two
-    // characters in the form but one in the document.
-    QList<int> changed;
-    int position = 0;
-    for (qsizetype i = 0; i < typed.size(); ++i, ++position) {
-        if (formText[i] != typed[i]) {
-            if (asciiDigit(typed[i]) != formText[i])
-                return false;
-            changed.append(position);
-        } else if (typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n') {
-            ++i;
-        }
-    }
-
-    const QTextCursor caret = textCursor();
-    // One edit, so that the text is laid out once, not once a digit.
+    const QTextCursor user = textCursor();
     QTextDocument* doc = document();
+    // A change to the text the user has edits of joins the last of them; any
+    // other stays out of the history.
     editDocument(doc, doc->isUndoAvailable(), [&](QTextCursor& edit) {
-        for (int at : changed) {
-            edit.setPosition(at);
-            edit.setPosition(at + 1, QTextCursor::KeepAnchor);
-            edit.insertText(QString(asciiDigit(edit.selectedText().at(0))));
+        edit.setPosition(int(diff.same));
+        edit.setPosition(int(oldEnd), QTextCursor::KeepAnchor);
+        edit.insertText(after.sliced(diff.same, newEnd - diff.same));
+        // The lines it brings in are spaced as the others are; at a new
+        // size, every line is spaced anew.
+        if (newSize) {
+            edit.select(QTextCursor::Document);
+        } else {
+            edit.setPosition(int(diff.same));
+            edit.setPosition(int(newEnd), QTextCursor::KeepAnchor);
         }
+        edit.mergeBlockFormat(linesFor(points));
     });
-    QTextCursor restored = textCursor();
-    restored.setPosition(caret.anchor());
-    restored.setPosition(caret.position(), QTextCursor::KeepAnchor);
-    setTextCursor(restored);
-    return true;
+    const int end = doc->characterCount() - 1;
+    QTextCursor kept = textCursor();
+    kept.setPosition(std::min(moved(user.anchor()), end));
+    kept.setPosition(std::min(moved(user.position()), end), QTextCursor::KeepAnchor);
+    setTextCursor(kept);
 }
 
 QTextBlockFormat BoxEditor::linesFor(double points) const
 {
     QTextBlockFormat lines;
-    lines.setLineHeight(box_.lineSpacing(points), QTextBlockFormat::FixedHeight);
+    lines.setLineHeight(BoxPicture::lineSpacing(points, settings_.shape.lineHeight, logicalDpiY()),
+                        QTextBlockFormat::FixedHeight);
     return lines;
 }
 
@@ -226,47 +241,47 @@ QPointF BoxEditor::inBox(QPointF position) const
     return position + QPointF(viewport()->pos()) + QPointF(pos());
 }
 
-void BoxEditor::take(QEvent* event)
+void BoxEditor::handleForBox(QEvent* event)
 {
-    // As if the event had come to the viewport, but without noting the
-    // gesture again: the box has noted it.
-    taking_ = true;
+    // As if the event had come to the viewport, but without reporting the
+    // gesture again.
+    handlingForBox_ = true;
     viewportEvent(event);
-    taking_ = false;
+    handlingForBox_ = false;
 }
 
 void BoxEditor::mousePressEvent(QMouseEvent* event)
 {
-    if (!taking_)
-        box_.notePress(event->button(), event->modifiers(), inBox(event->position()));
+    if (!handlingForBox_)
+        emit pressed(event->button(), event->modifiers(), inBox(event->position()));
     QTextEdit::mousePressEvent(event);
 }
 
 void BoxEditor::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!taking_)
-        box_.noteDoubleClick(event->button(), event->modifiers(), inBox(event->position()));
+    if (!handlingForBox_)
+        emit doubleClicked(event->button(), event->modifiers(), inBox(event->position()));
     QTextEdit::mouseDoubleClickEvent(event);
 }
 
 void BoxEditor::mouseReleaseEvent(QMouseEvent* event)
 {
     QTextEdit::mouseReleaseEvent(event);
-    if (!taking_)
-        box_.noteRelease(event->button(), inBox(event->position()));
+    if (!handlingForBox_)
+        emit released(event->button(), inBox(event->position()));
 }
 
 void BoxEditor::keyPressEvent(QKeyEvent* event)
 {
     typeKey(event);
-    // A key left alone goes on to the box next, which must know it.
-    box_.editorSaw_ = event->isAccepted() ? nullptr : event;
+    if (!event->isAccepted())
+        emit keyPassedOn(event);
 }
 
 void BoxEditor::typeKey(QKeyEvent* event)
 {
     const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!box_.isMultiLine() && lineBreak) {
+    if (!settings_.shape.multiLine && lineBreak) {
         event->ignore();
         return;
     }
@@ -280,11 +295,11 @@ void BoxEditor::typeKey(QKeyEvent* event)
     // A full box takes no more typing; a key that types several characters
     // (a compose sequence, say) types what fits.
     const qsizetype free = room();
-    if (lineBreak ? free >= 2 : TextBoxWidget::formLength(text) <= free) {
+    if (lineBreak ? free >= 2 : boxtext::formLength(text) <= free) {
         QTextEdit::keyPressEvent(event);
         return;
     }
-    const QString fit = lineBreak ? QString() : TextBoxWidget::fitted(text, free);
+    const QString fit = lineBreak ? QString() : boxtext::fitted(text, free);
     if (fit.isEmpty()) {
         event->accept();
         return;
@@ -297,9 +312,10 @@ void BoxEditor::typeKey(QKeyEvent* event)
 void BoxEditor::keyReleaseEvent(QKeyEvent* event)
 {
     QTextEdit::keyReleaseEvent(event);
-    box_.editorSaw_ = event->isAccepted() ? nullptr : event;
+    if (!event->isAccepted())
+        emit keyPassedOn(event);
     if (!event->isAutoRepeat())
-        emit box_.keyReleased(event->key(), event->modifiers());
+        emit keyReleased(event->key(), event->modifiers());
 }
 
 void BoxEditor::inputMethodEvent(QInputMethodEvent* event)
@@ -315,14 +331,13 @@ void BoxEditor::inputMethodEvent(QInputMethodEvent* event)
         return;
     }
     const qsizetype free = room();
-    if (TextBoxWidget::formLength(event->commitString()) <= free &&
-        event->preeditString().size() <= TextBoxWidget::MaxLength) {
+    if (boxtext::formLength(event->commitString()) <= free &&
+        event->preeditString().size() <= boxtext::MaxLength) {
         QTextEdit::inputMethodEvent(event);
     } else {
         // The commit keeps what fits, and a composition is shown no longer
         // than a box's text may be; its marks are cut to what is left of it.
-        const QString preedit =
-            TextBoxWidget::fitted(event->preeditString(), TextBoxWidget::MaxLength);
+        const QString preedit = boxtext::fitted(event->preeditString(), boxtext::MaxLength);
         QList<QInputMethodEvent::Attribute> attributes;
         for (QInputMethodEvent::Attribute a : event->attributes()) {
             if (a.type == QInputMethodEvent::Cursor) {
@@ -335,7 +350,7 @@ void BoxEditor::inputMethodEvent(QInputMethodEvent* event)
             attributes.append(a);
         }
         QInputMethodEvent bounded(preedit, attributes);
-        bounded.setCommitString(TextBoxWidget::fitted(event->commitString(), free),
+        bounded.setCommitString(boxtext::fitted(event->commitString(), free),
                                 event->replacementStart(), event->replacementLength());
         QTextEdit::inputMethodEvent(&bounded);
     }
@@ -344,7 +359,7 @@ void BoxEditor::inputMethodEvent(QInputMethodEvent* event)
     if (!event->commitString().isEmpty()) {
         lastCommit() = {this, event->commitString(), {}};
         lastCommit().at.start();
-        emit box_.inputCommitted();
+        emit inputCommitted();
     }
 }
 
@@ -376,12 +391,12 @@ void BoxEditor::focusInEvent(QFocusEvent* event)
 void BoxEditor::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
-    box_.editorLostFocus();
+    emit focusLost();
 }
 
 bool BoxEditor::canInsertFromMimeData(const QMimeData* source) const
 {
-    return TextBoxWidget::takesDrop(source) && QTextEdit::canInsertFromMimeData(source);
+    return boxtext::takesText(source) && QTextEdit::canInsertFromMimeData(source);
 }
 
 void BoxEditor::insertFromMimeData(const QMimeData* source)
@@ -389,6 +404,6 @@ void BoxEditor::insertFromMimeData(const QMimeData* source)
     // Paste (keys, context menu, middle button) and drops all come here. The
     // box takes plain text only, and only what fits.
     QMimeData bounded;
-    bounded.setText(TextBoxWidget::fitted(source->text(), room()));
+    bounded.setText(boxtext::fitted(source->text(), room()));
     QTextEdit::insertFromMimeData(&bounded);
 }

@@ -4,33 +4,67 @@
 #include <QPointer>
 #include <QTextEdit>
 
+#include "boxpicture.h"
 #include "textbox.h"
-
-class TextBoxWidget;
 
 // The editor a box holds while the user works in it: a text edit that covers
 // the box exactly and shows what the box would show, pixel for pixel. It
-// types, selects, undoes, pastes, drops and takes input methods, keeps what
-// the user enters within the box's bound, and reports the user's gestures
-// and edits to its box.
+// types, selects, undoes, pastes, drops and takes input methods, and keeps
+// what the user enters within the box's bound.
+//
+// It knows nothing of the box that holds it: it is built from the box's
+// shape and settings, shown what the box shows through mirror(), and reports
+// the user's gestures and edits as signals, with positions in its parent's
+// (the box's) coordinates.
 class BoxEditor : public QTextEdit {
     Q_OBJECT
 
 public:
-    BoxEditor(TextBoxWidget& box, int anchor, int caret);
+    // How the box that holds the editor is set up.
+    struct Settings {
+        BoxPicture::Shape shape;
+        bool readOnly = false;
+        QString name;  // object name, and what a screen reader calls it
+        QString accessibleName;
+        QString accessibleDescription;
+    };
 
-    // Shows `state`, touching only what differs from what is shown.
+    // An editor over `parent`, showing `state` with the selection from
+    // `anchor` to `caret`.
+    BoxEditor(const Settings& settings, const TextBox& state, int anchor, int caret,
+              QWidget* parent);
+
+    // Shows `state`, touching only what differs from what is shown. A new
+    // text that differs from the shown one only in a part of it is put in
+    // in place of that part, so the caret and the selection stay where the
+    // user left them; while the user has edits to undo, it joins the last
+    // of them, so that undo takes both back together.
     void mirror(const TextBox& state);
     // The text as the form keeps it: lines joined by "\r\n".
     QString formText() const;
 
     // The editor's own handling of a mouse, wheel, context-menu or drag
-    // event its box received, in the editor's viewport coordinates.
-    void take(QEvent* event);
+    // event its box received, in the editor's viewport coordinates. Gestures handled this way are
+    // not reported again: the box has seen them.
+    void handleForBox(QEvent* event);
 
     // True when the editor holds something of the user's besides the text:
     // a selection, undo history, a composition or scrolled text.
     bool holdsUserState() const;
+
+signals:
+    // Mouse gestures that came to the editor itself; see TextBoxWidget.
+    void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    void doubleClicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
+    void released(Qt::MouseButton button, QPointF position);
+    // A key came up in the editor (auto-repeat left out).
+    void keyReleased(int key, Qt::KeyboardModifiers modifiers);
+    // The editor left `event` alone: it goes on to the editor's parent next.
+    void keyPassedOn(const QKeyEvent* event);
+    void inputCommitted();
+    // The user changed the text, now `formText`; never raised by mirror().
+    void edited(const QString& formText);
+    void focusLost();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -46,15 +80,13 @@ protected:
 
 private:
     // How many characters the text about to be inserted may have: what the
-    // box lacks of MaxLength once the selection it replaces is gone.
+    // box lacks of its bound once the selection it replaces is gone.
     qsizetype room() const;
     // Typing, kept within the box's bound.
     void typeKey(QKeyEvent* event);
-    // The user's last edit, in place: full-width digits the form has turned
-    // into ASCII ones become part of that edit, so the caret, the selection
-    // and undo are as the user left them.
-    bool amendTypedDigits(const QString& formText);
-    void showText(const QString& formText, double points);
+    // Puts in `formText` where it differs from the text shown, in one edit,
+    // its lines spaced for `points` (every line, at a new size).
+    void replaceChangedPart(const QString& formText, double points, bool newSize);
     // The line spacing for text of `points`, and applying it to every line.
     QTextBlockFormat linesFor(double points) const;
     void fitLines(double points);
@@ -71,10 +103,10 @@ private:
     // another box when the keyboard left it.
     bool strayCommit(const QInputMethodEvent& event) const;
 
-    TextBoxWidget& box_;
+    const Settings settings_;
     TextBox shown_;  // what the editor shows, as the form would keep it
     bool mirroring_ = false;
     bool composing_ = false;
     bool composedHere_ = false;  // since the box last took the keyboard
-    bool taking_ = false;        // handling an event its box received
+    bool handlingForBox_ = false;
 };

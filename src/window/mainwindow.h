@@ -13,7 +13,7 @@
 // Every user gesture is handed to the form's handler for it; after each
 // handler, and before each message box, the form's state is mirrored into the
 // widgets. The widgets are named after their controls ("Text1_40", "Text3",
-// "Text9_1").
+// "Text9_1"), and a screen reader names them as layout::controls() says.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -23,6 +23,10 @@ public:
 
     Korvane& form() { return form_; }
     const Korvane& form() const { return form_; }
+
+    // The port the form's message boxes go through; a test can have them
+    // answered without a box (MessageBoxPort::answerWith).
+    MessageBoxPort& messagePort() { return port_; }
 
     // The widget of a control, by the control's name ("Text1_40", "Text3").
     TextBoxWidget* boxNamed(const QString& name) const { return findChild<TextBoxWidget*>(name); }
@@ -48,11 +52,13 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    TextBoxWidget* addBox(TextBox& box, const QString& name,
-                          double lineHeight = TextBoxWidget::CaptionLineHeight);
-    void nameForScreenReaders();
+    // The widget of the control named `name`.
+    TextBoxWidget* widgetOf(QStringView name) const;
+    // Runs `handler` on the form, then shows what it changed; never inside
+    // another handler.
     template <typename Handler> void run(Handler&& handler);
-    void cellKeyReleased(int index, const TextBoxWidget& cell, int keyCode, int shift);
+    // `clicked` of the control named `name` runs `handler`.
+    template <typename Handler> void onClick(QStringView name, Handler handler);
     void choosePuzzleFile();
 
     struct Shown {
@@ -62,7 +68,7 @@ private:
 
     MessageBoxPort port_;
     Korvane form_{port_};
-    std::vector<Shown> boxes_;
+    std::vector<Shown> boxes_;  // in the order of layout::controls()
     bool running_ = false;
     FileChooser chooseFile_;
 };

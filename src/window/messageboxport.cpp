@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "textboxwidget.h"
+#include "boxtext.h"
 
 namespace {
 
@@ -30,12 +30,14 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
 {
     if (beforeOpen_)
         beforeOpen_();
+    if (standIn_)
+        return standIn_->MsgBox(prompt, buttons);
 
     QMessageBox box(parent_);
     box.setWindowTitle(QStringLiteral("Korvane"));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
-    box.setText(TextBoxWidget::toWidgetText(prompt));
+    box.setText(boxtext::shown(prompt));
 
     if (buttons != CancelTryContinue) {
         box.addButton(QMessageBox::Ok);

@@ -21,9 +21,14 @@ public:
     // moment first.
     void setBeforeOpen(std::function<void()> beforeOpen) { beforeOpen_ = std::move(beforeOpen); }
 
+    // While a stand-in is set (a test's), no box opens: each is answered by
+    // the stand-in, once beforeOpen has run. nullptr shows real boxes again.
+    void answerWith(MessagePort* standIn) { standIn_ = standIn; }
+
     int MsgBox(const QString& prompt, int buttons) override;
 
 private:
     QPointer<QWidget> parent_;
     std::function<void()> beforeOpen_;
+    MessagePort* standIn_ = nullptr;
 };

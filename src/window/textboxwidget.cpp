@@ -1,76 +1,23 @@
 #include "textboxwidget.h"
 
 #include <algorithm>
-#include <map>
-#include <unordered_map>
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPainter>
-#include <QTextLine>
 #include <QTimer>
 
 #include "boxeditor.h"
+#include "boxtext.h"
+#include "layout.h"
 
 namespace {
 
-constexpr double TwipsPerPixel = 15.0;
-
 const QColor BorderColour(0x50, 0x50, 0x50);
-
-int toPixels(int twips)
-{
-    return qRound(twips / TwipsPerPixel);
-}
-
-// What starts a new line once inserted into a box: besides the line ends and
-// separators, the two characters the text document reads as frame bounds.
-bool isLineBreak(QChar ch)
-{
-    switch (ch.unicode()) {
-    case u'\n':
-    case u'\r':
-    case QChar::LineSeparator:
-    case QChar::ParagraphSeparator:
-    case 0xFDD0:
-    case 0xFDD1:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The characters at `at` that make one step of the form's count, and what
-// they count: "\r\n" and a surrogate pair are one step each.
-struct Step {
-    qsizetype units;
-    qsizetype count;
-};
-Step stepAt(QStringView text, qsizetype at)
-{
-    const QChar ch = text[at];
-    const bool pair =
-        at + 1 < text.size() && ((ch == u'\r' && text[at + 1] == u'\n') ||
-                                 (ch.isHighSurrogate() && text[at + 1].isLowSurrogate()));
-    return {pair ? 2 : 1, (pair || isLineBreak(ch)) ? 2 : 1};
-}
-
-// The text edit's fixed-point numbers (1/64 pixel, cut towards zero), for
-// laying lines out where it lays them out.
-qint64 fixed(qreal value)
-{
-    return qint64(value * 64);
-}
-qreal real(qint64 value)
-{
-    return qreal(value) / 64;
-}
 
 // A box is an editable text to a screen reader: its place or role as its
 // name, its text as its value.
@@ -108,52 +55,10 @@ QAccessibleInterface* boxAccessible(const QString& className, QObject* object)
 
 }  // namespace
 
-qsizetype TextBoxWidget::formLength(QStringView text)
-{
-    qsizetype count = 0;
-    for (qsizetype at = 0; at < text.size();) {
-        const Step step = stepAt(text, at);
-        at += step.units;
-        count += step.count;
-    }
-    return count;
-}
-
-QString TextBoxWidget::fitted(const QString& text, qsizetype room)
-{
-    qsizetype at = 0;
-    qsizetype count = 0;
-    while (at < text.size()) {
-        const Step step = stepAt(text, at);
-        if (count + step.count > room)
-            break;
-        at += step.units;
-        count += step.count;
-    }
-    return text.left(at);
-}
-
-bool TextBoxWidget::takesDrop(const QMimeData* data)
-{
-    // A dragged file is for the window to open, not a text for the box.
-    return data->hasText() && !data->hasUrls();
-}
-
-QColor TextBoxWidget::colourOf(quint32 bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-QPalette TextBoxWidget::withColours(QPalette colours, quint32 fore, quint32 back)
-{
-    colours.setColor(QPalette::Text, colourOf(fore));
-    colours.setColor(QPalette::Base, colourOf(back));
-    return colours;
-}
-
 TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* parent)
-    : QWidget(parent), multiLine_(design.MultiLine), centered_(design.Centered),
-      locked_(design.Locked), lineHeight_(lineHeight)
+    : QWidget(parent),
+      picture_({layout::pixelRect(design).size(), design.MultiLine, design.Centered, lineHeight}),
+      locked_(design.Locked)
 {
     static const bool accessible = [] {
         QAccessible::installFactory(boxAccessible);
@@ -161,8 +66,7 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
     }();
     Q_UNUSED(accessible);
 
-    setGeometry(toPixels(design.Left), toPixels(design.Top), toPixels(design.Width),
-                toPixels(design.Height));
+    setGeometry(layout::pixelRect(design));
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(!locked_);
     // Every box's text can be selected, so over the text the pointer is the
@@ -172,9 +76,9 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
     setCursor(Qt::IBeamCursor);
 
     // The colours in one go; the text and its size come with the mirror.
-    QPalette colours = withColours(palette(), design.ForeColor, design.BackColor);
+    QPalette colours = BoxPicture::withColours(palette(), design.ForeColor, design.BackColor);
     colours.setColor(QPalette::WindowText, BorderColour);
-    setPalette(colours);
+    showColours(colours);
     shown_ = design;
     shown_.Text.clear();
     shown_.FontSize = -1;
@@ -182,48 +86,6 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
 }
 
 TextBoxWidget::~TextBoxWidget() = default;
-
-QFont TextBoxWidget::faceAt(double points)
-{
-    // A handful of sizes is ever asked for. Handing out the same font object
-    // each time keeps its resolved face, so a new size costs no font look-up.
-    static std::map<double, QFont> known;
-    const auto found = known.find(points);
-    if (found != known.end())
-        return found->second;
-
-    static const QString intended = QStringLiteral("HG創英角ｺﾞｼｯｸUB");
-    // Looked up in the list of installed families: asking for the family by
-    // name would have fontconfig work out aliases for a face that is
-    // usually missing, which costs more than a third of the start-up.
-    static const bool haveIntended = QFontDatabase::families().contains(intended);
-    QFont font;
-    if (haveIntended) {
-        font = QFont(intended);
-    } else {
-        font = QFont(QStringLiteral("Noto Sans CJK JP"));
-        font.setWeight(QFont::Bold);
-        // Its Latin letters are wider than the intended face's; condensed a
-        // little, "Data" and "Load" keep to one line of their 33-pixel buttons.
-        font.setStretch(95);
-    }
-    font.setPointSizeF(points);
-    known.emplace(points, font);
-    return font;
-}
-
-QString TextBoxWidget::toWidgetText(const QString& formText)
-{
-    QString text = formText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-qreal TextBoxWidget::lineSpacing(double points) const
-{
-    const double em = points * logicalDpiY() / 72.0;
-    return em * lineHeight_;
-}
 
 QTextEdit* TextBoxWidget::editor() const
 {
@@ -233,7 +95,18 @@ QTextEdit* TextBoxWidget::editor() const
 QTextEdit* TextBoxWidget::edit()
 {
     if (!editor_) {
-        editor_ = new BoxEditor(*this, anchor_, caret_);
+        const BoxEditor::Settings settings{picture_.shape(), locked_, objectName(),
+                                           accessibleName(), accessibleDescription()};
+        editor_ = new BoxEditor(settings, shown_, anchor_, caret_, this);
+        connect(editor_, &BoxEditor::pressed, this, &TextBoxWidget::notePress);
+        connect(editor_, &BoxEditor::doubleClicked, this, &TextBoxWidget::noteDoubleClick);
+        connect(editor_, &BoxEditor::released, this, &TextBoxWidget::noteRelease);
+        connect(editor_, &BoxEditor::keyReleased, this, &TextBoxWidget::keyReleased);
+        connect(editor_, &BoxEditor::keyPassedOn, this,
+                [this](const QKeyEvent* event) { keyPassedOn_ = event; });
+        connect(editor_, &BoxEditor::inputCommitted, this, &TextBoxWidget::inputCommitted);
+        connect(editor_, &BoxEditor::edited, this, &TextBoxWidget::editorEdited);
+        connect(editor_, &BoxEditor::focusLost, this, &TextBoxWidget::releaseEditorIfIdle);
         // The editor takes the box's place in the order of the Tab key, and
         // the keyboard if the box has it.
         QWidget::setTabOrder(this, editor_);
@@ -275,13 +148,8 @@ void TextBoxWidget::giveUpIdleEditor()
 void TextBoxWidget::editorEdited(const QString& formText)
 {
     shown_.Text = formText;
-    layout_.reset();
+    picture_.setText(boxtext::shown(formText));
     emit edited();
-}
-
-void TextBoxWidget::editorLostFocus()
-{
-    releaseEditorIfIdle();
 }
 
 void TextBoxWidget::mirror(const TextBox& state)
@@ -292,12 +160,15 @@ void TextBoxWidget::mirror(const TextBox& state)
     const bool newSize = state.FontSize != shown_.FontSize;
     const bool newColours =
         state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor;
-    if (newSize)
-        setFont(faceAt(state.FontSize));
+    if (newSize) {
+        setFont(BoxPicture::faceAt(state.FontSize));
+        picture_.setFont(font(), state.FontSize, logicalDpiY());
+    }
     if (newColours)
-        setPalette(withColours(palette(), state.ForeColor, state.BackColor));
+        showColours(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
     shown_ = state;
     if (newText) {
+        picture_.setText(boxtext::shown(state.Text));
         // A new text keeps the caret where it was, as far as the text reaches.
         const int end = int(toPlainText().size());
         caret_ = anchor_ = std::min(caret_, end);
@@ -308,205 +179,23 @@ void TextBoxWidget::mirror(const TextBox& state)
         if (editor_)
             releaseEditorIfIdle();
     }
-    if (newText || newSize)
-        layout_.reset();
     if (!editor_ && (newText || newSize || newColours))
         update();
 }
 
-// What a box's text looks like laid out: one layout a block. Boxes that show
-// the same text at the same size and width (the 81 cells at start-up, the
-// digits of a solved board) share one.
-struct TextBoxWidget::LayoutKey {
-    QString text;
-    double points;
-    int width;
-    int height;
-    double lineHeight;
-    bool multiLine;
-    bool centered;
-    bool operator==(const LayoutKey&) const = default;
-};
-namespace {
-
-using LayoutKey = TextBoxWidget::LayoutKey;
-
-struct LayoutKeyHash {
-    size_t operator()(const LayoutKey& key) const
-    {
-        return qHashMulti(0, key.text, key.points, key.width, key.height, key.lineHeight,
-                          key.multiLine, key.centered);
-    }
-};
-using LayoutCache =
-    std::unordered_map<LayoutKey, std::weak_ptr<const TextBoxWidget::LaidOut>, LayoutKeyHash>;
-
-LayoutCache& layoutCache()
+void TextBoxWidget::showColours(const QPalette& colours)
 {
-    static LayoutCache cache;
-    return cache;
+    setPalette(colours);
+    picture_.setColours(colours.color(QPalette::Text), colours.color(QPalette::Base),
+                        colours.color(QPalette::WindowText));
 }
-
-}  // namespace
-
-TextBoxWidget::LayoutKey TextBoxWidget::layoutKey() const
-{
-    return {toPlainText(), shown_.FontSize, width(), height(), lineHeight_, multiLine_, centered_};
-}
-
-void TextBoxWidget::layOut()
-{
-    LayoutKey key = layoutKey();
-    const QString text = key.text;
-    LayoutCache& cache = layoutCache();
-    if (const auto found = cache.find(key); found != cache.end()) {
-        if ((layout_ = found->second.lock()))
-            return;
-    }
-
-    // Line for line as the text edit lays its document out: each block (a
-    // line of the text) as wide as the inside of the box, lines at the fixed
-    // spacing with the baseline at four fifths of the line.
-    auto laidOut = std::make_shared<LaidOut>();
-    QTextOption option;
-    option.setAlignment(centered_ ? Qt::AlignHCenter : Qt::AlignLeft);
-    option.setWrapMode(multiLine_ ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                  : QTextOption::NoWrap);
-    option.setTextDirection(Qt::LeftToRight);
-    const qint64 width = fixed(this->width() - 2);
-    const qint64 spacing = fixed(lineSpacing(shown_.FontSize));
-    const QFont face = font();
-    // Lines below the box are never seen; the glyphs of the line just below
-    // may still reach up into it.
-    const qint64 seen = fixed(height() - 2) + spacing;
-
-    qint64 y = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        // Where the document starts a new block; a line separator (U+2028)
-        // breaks the line within its block.
-        if (i < text.size() && (!isLineBreak(text[i]) || text[i] == QChar::LineSeparator))
-            continue;
-        if (y >= seen) {
-            laidOut->taller = true;
-            break;
-        }
-        auto block = std::make_unique<QTextLayout>(text.mid(start, i - start), face);
-        block->setTextOption(option);
-        block->setCacheEnabled(true);
-        const qint64 top = y;
-        block->beginLayout();
-        QTextOption blockOption = option;
-        for (;;) {
-            if (y >= seen) {
-                laidOut->taller = true;
-                break;
-            }
-            QTextLine line = block->createLine();
-            if (!line.isValid())
-                break;
-            line.setLeadingIncluded(true);
-            line.setLineWidth(real(width));
-            if (fixed(line.naturalTextWidth()) > width) {
-                // A line wider than the box (a run of Thai, say) gets its own
-                // width, broken anywhere; the rest of the block then breaks
-                // at words only, as in the text edit.
-                if (multiLine_) {
-                    blockOption.setWrapMode(QTextOption::WrapAnywhere);
-                    block->setTextOption(blockOption);
-                }
-                line.setLineWidth(std::max(line.naturalTextWidth(), real(width)));
-                if (multiLine_) {
-                    blockOption.setWrapMode(QTextOption::WordWrap);
-                    block->setTextOption(blockOption);
-                }
-            }
-            const qint64 adjustment =
-                fixed(line.ascent() + std::max<qreal>(line.leading(), 0)) - (spacing * 4) / 5;
-            line.setPosition(QPointF(0, real(y - top - adjustment)));
-            y += spacing;
-        }
-        block->endLayout();
-        block->setPosition(QPointF(0, real(top)));
-        laidOut->blocks.push_back(std::move(block));
-        start = i + 1;
-    }
-
-    // Layouts no box shows any more are let go of now and then.
-    if (cache.size() > 256)
-        std::erase_if(cache, [](const auto& entry) { return entry.second.expired(); });
-    laidOut->taller = laidOut->taller || y > fixed(height() - 2);
-    cache[std::move(key)] = laidOut;
-    layout_ = std::move(laidOut);
-}
-
-namespace {
-
-// What a box looks like, by everything its look depends on: its layout, its
-// colours and the scale it is painted at. Boxes that look alike (the 81 cells
-// at start-up, the digits of a solved board) are drawn once and copied.
-struct PictureKey {
-    LayoutKey layout;
-    QRgb fore;
-    QRgb back;
-    qreal scale;
-    bool operator==(const PictureKey&) const = default;
-};
-struct PictureKeyHash {
-    size_t operator()(const PictureKey& key) const
-    {
-        return qHashMulti(LayoutKeyHash()(key.layout), key.fore, key.back, key.scale);
-    }
-};
-
-std::unordered_map<PictureKey, QImage, PictureKeyHash>& pictures()
-{
-    static std::unordered_map<PictureKey, QImage, PictureKeyHash> cache;
-    return cache;
-}
-
-}  // namespace
 
 void TextBoxWidget::paintEvent(QPaintEvent*)
 {
     if (editor_)
         return;  // it covers the box
     QPainter painter(this);
-    // The scale of what is painted on: the screen, or an image of the window.
-    const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
-    PictureKey key{layoutKey(), palette().color(QPalette::Text).rgb(),
-                   palette().color(QPalette::Base).rgb(), scale};
-    auto& cache = pictures();
-    auto found = cache.find(key);
-    if (found == cache.end()) {
-        QImage picture(size() * scale, QImage::Format_ARGB32_Premultiplied);
-        picture.setDevicePixelRatio(scale);
-        picture.fill(Qt::transparent);
-        drawBox(picture);
-        if (cache.size() >= 256)
-            cache.clear();
-        found = cache.emplace(std::move(key), std::move(picture)).first;
-    }
-    painter.drawImage(0, 0, found->second);
-}
-
-void TextBoxWidget::drawBox(QPaintDevice& device)
-{
-    QPainter painter(&device);
-    const QRect inside = rect().adjusted(1, 1, -1, -1);
-    // The border as a text edit's plain one-pixel frame draws it (a line of
-    // one device pixel, at any scale), then the inside over it, as its
-    // viewport paints.
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
-    painter.fillRect(inside, palette().color(QPalette::Base));
-    if (!layout_)
-        layOut();
-    painter.setClipRect(inside);
-    painter.setPen(palette().color(QPalette::Text));
-    for (const auto& block : layout_->blocks)
-        block->draw(&painter, inside.topLeft());
+    picture_.paint(painter);
 }
 
 void TextBoxWidget::focusInEvent(QFocusEvent* event)
@@ -547,7 +236,7 @@ void TextBoxWidget::noteDoubleClick(Qt::MouseButton button, Qt::KeyboardModifier
 void TextBoxWidget::noteRelease(Qt::MouseButton button, QPointF position)
 {
     const bool click = button == Qt::LeftButton && down_.testFlag(Qt::LeftButton) &&
-                       rect().adjusted(1, 1, -1, -1).contains(position.toPoint());
+                       BoxPicture::inside(size()).contains(position.toPoint());
     down_.setFlag(button, false);
     if (click)
         emit clicked();
@@ -566,7 +255,7 @@ void TextBoxWidget::forward(QEvent* event)
         QMouseEvent mapped(mouse->type(), mouse->position() - offset, mouse->scenePosition(),
                            mouse->globalPosition(), mouse->button(), mouse->buttons(),
                            mouse->modifiers(), mouse->source(), mouse->pointingDevice());
-        editor->take(&mapped);
+        editor->handleForBox(&mapped);
         break;
     }
     case QEvent::Wheel: {
@@ -575,7 +264,7 @@ void TextBoxWidget::forward(QEvent* event)
                            wheel->angleDelta(), wheel->buttons(), wheel->modifiers(),
                            wheel->phase(), wheel->inverted(), wheel->source(),
                            wheel->pointingDevice());
-        editor->take(&mapped);
+        editor->handleForBox(&mapped);
         event->setAccepted(mapped.isAccepted());
         break;
     }
@@ -583,7 +272,7 @@ void TextBoxWidget::forward(QEvent* event)
         auto* menu = static_cast<QContextMenuEvent*>(event);
         QContextMenuEvent mapped(menu->reason(), menu->pos() - offset, menu->globalPos(),
                                  menu->modifiers());
-        editor->take(&mapped);
+        editor->handleForBox(&mapped);
         break;
     }
     case QEvent::DragEnter:
@@ -597,7 +286,7 @@ void TextBoxWidget::forward(QEvent* event)
         else
             mapped = std::make_unique<QDragMoveEvent>(at, drag->possibleActions(), drag->mimeData(),
                                                       drag->buttons(), drag->modifiers());
-        editor->take(mapped.get());
+        editor->handleForBox(mapped.get());
         event->setAccepted(mapped->isAccepted());
         if (mapped->isAccepted())
             drag->setDropAction(mapped->dropAction());
@@ -608,12 +297,12 @@ void TextBoxWidget::forward(QEvent* event)
         QDropEvent mapped(drop->position() - offset, drop->possibleActions(), drop->mimeData(),
                           drop->buttons(), drop->modifiers());
         mapped.setDropAction(drop->dropAction());
-        editor->take(&mapped);
+        editor->handleForBox(&mapped);
         event->setAccepted(mapped.isAccepted());
         break;
     }
     case QEvent::DragLeave:
-        editor->take(event);
+        editor->handleForBox(event);
         break;
     default:
         QCoreApplication::sendEvent(editor, event);
@@ -623,7 +312,7 @@ void TextBoxWidget::forward(QEvent* event)
 
 bool TextBoxWidget::onBorder(QPointF position) const
 {
-    return !rect().adjusted(1, 1, -1, -1).contains(position.toPoint());
+    return !BoxPicture::inside(size()).contains(position.toPoint());
 }
 
 void TextBoxWidget::mousePressEvent(QMouseEvent* event)
@@ -693,9 +382,7 @@ void TextBoxWidget::wheelEvent(QWheelEvent* event)
 {
     // Only a text taller than the box scrolls; for any other the wheel is
     // the window's.
-    if (!layout_)
-        layOut();
-    if (!layout_->taller) {
+    if (!picture_.taller()) {
         event->ignore();
         return;
     }
@@ -722,8 +409,8 @@ void TextBoxWidget::forwardKey(QKeyEvent* event)
 {
     // A key the editor has had and left alone comes on to the box, its
     // parent, on its way to the window; it is not the editor's again.
-    if (editorSaw_ == event) {
-        editorSaw_ = nullptr;
+    if (keyPassedOn_ == event) {
+        keyPassedOn_ = nullptr;
         event->ignore();
         return;
     }
@@ -737,7 +424,7 @@ void TextBoxWidget::inputMethodEvent(QInputMethodEvent* event)
 
 void TextBoxWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!takesDrop(event->mimeData())) {
+    if (!boxtext::takesText(event->mimeData())) {
         event->ignore();
         return;
     }

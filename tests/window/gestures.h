@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "mainwindow.h"
+#include "openboxes.h"
 #include "testsupport.h"  // the controls by name: controlNames(), controlNamed()
 #include "textboxwidget.h"
 
@@ -46,18 +47,13 @@ inline QPoint middleOf(MainWindow& window, const QString& name)
 // Mouse gestures go through the window, as the platform delivers them, so
 // that Qt picks the receiver, grabs the mouse on a press and detects
 // double-clicks.
-// A right-button press opens the text box's context menu, which runs until
-// it is closed.
+// A right-button press opens the text box's context menu, which stays open
+// until it is closed.
 inline void clickOn(MainWindow& window, const QString& name,
                     Qt::MouseButton button = Qt::LeftButton)
 {
-    if (button == Qt::RightButton) {
-        QTimer::singleShot(0, [] {
-            if (QWidget* popup = QApplication::activePopupWidget())
-                popup->close();
-        });
-    }
     QTest::mouseClick(window.windowHandle(), button, {}, middleOf(window, name));
+    OpenBoxAnswerer::closePopup();
 }
 
 inline void clickAll(MainWindow& window, const QStringList& names)

@@ -22,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QTextEdit>
 
+#include "boxtext.h"
 #include "gestures.h"
 #include "puzzles.h"
 #include "testsupport.h"
@@ -33,12 +34,9 @@ constexpr qint64 HangBoundMs = 2000;
 class Gestures {
 public:
     Gestures(MainWindow& window, quint32 seed)
-        : window_(window), pick_(seed), answers_(seed ^ 0x9E3779B9u), names_(controlNames())
+        : window_(window), pick_(seed), answers_(seed ^ 0x9E3779B9u), names_(controlNames()),
+          answerer_([this](QMessageBox& box) { answer(box); }, 1)
     {
-        // Message boxes and context menus run event loops of their own; this
-        // answers them from inside, as the user would.
-        QObject::connect(&answerer_, &QTimer::timeout, [this] { answerWhatIsOpen(); });
-        answerer_.start(1);
     }
 
     // Does one gesture; returns what it was.
@@ -102,7 +100,7 @@ private:
         case 0:
             return QString(1'000'000, QChar(u'1' + below(9)));
         case 1:
-            return QString(TextBoxWidget::MaxLength + below(3) - 1, u'５');
+            return QString(boxtext::MaxLength + below(3) - 1, u'５');
         default: {
             QString t;
             for (int n = below(12); n > 0; --n)
@@ -267,32 +265,27 @@ private:
         return QStringLiteral("mondai.txt written");
     }
 
-    void answerWhatIsOpen()
+    // Any answer a user may give a message box that opens: a button, Escape,
+    // Return, or the close button. Menus are closed.
+    void answer(QMessageBox& box)
     {
-        if (QWidget* popup = QApplication::activePopupWidget()) {
-            popup->close();
-            return;
-        }
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        const QList<QAbstractButton*> buttons = box->buttons();
+        const QList<QAbstractButton*> buttons = box.buttons();
         const int choice = std::uniform_int_distribution<int>(0, int(buttons.size()) + 2)(answers_);
         if (choice < buttons.size())
             buttons[choice]->click();
         else if (choice == buttons.size())
-            QTest::keyClick(box, Qt::Key_Escape);
+            QTest::keyClick(&box, Qt::Key_Escape);
         else if (choice == buttons.size() + 1)
-            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClick(&box, Qt::Key_Return);
         else
-            box->close();
+            box.close();
     }
 
     MainWindow& window_;
     std::mt19937 pick_;
     std::mt19937 answers_;
     QStringList names_;
-    QTimer answerer_;
+    OpenBoxAnswerer answerer_;
 };
 
 // Every widget against its control: text, size, colours, and the bound on
@@ -303,7 +296,7 @@ QString mirrorViolation(MainWindow& window)
         const TextBox& control = controlNamed(window.form(), name);
         const TextBoxWidget* widget = boxNamed(window, name);
         QString fault;
-        if (widget->toPlainText() != TextBoxWidget::toWidgetText(control.Text))
+        if (widget->toPlainText() != boxtext::shown(control.Text))
             fault = QStringLiteral("text \"%1\" for \"%2\"")
                         .arg(widget->toPlainText().left(40), control.Text.left(40));
         else if (widget->font().pointSizeF() != control.FontSize)
@@ -313,7 +306,7 @@ QString mirrorViolation(MainWindow& window)
         else if (widget->palette().color(QPalette::Text) != onScreen(control.ForeColor) ||
                  widget->palette().color(QPalette::Base) != onScreen(control.BackColor))
             fault = QStringLiteral("colours");
-        else if (control.Text.size() > TextBoxWidget::MaxLength)
+        else if (control.Text.size() > boxtext::MaxLength)
             fault = QStringLiteral("%1 characters").arg(control.Text.size());
         if (!fault.isEmpty())
             return name + QStringLiteral(": ") + fault;

@@ -1,5 +1,7 @@
-// The form's message boxes on screen: caption, prompt, buttons and answers,
-// and the board as the user sees it while a box is open.
+// The form's message boxes: on screen, their caption, prompt, buttons and
+// answers; from the window, which box each gesture raises and the board as
+// the user sees it while a box is open (answered through the window's port,
+// so that no box opens).
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -7,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "gestures.h"
 #include "messageboxport.h"
@@ -31,50 +32,6 @@ Answer press(const QString& label)
         }
     };
 }
-
-// Waits for the next message box to open, notes what it shows, lets `look`
-// note more, then answers it.
-class BoxAnswerer : public QObject {
-public:
-    BoxAnswerer(Answer answer, std::function<void()> look = {})
-        : answer_(std::move(answer)), look_(std::move(look))
-    {
-        connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::answerIfOpen);
-        poll_.start(5);
-    }
-
-    bool seen = false;
-    QString title;
-    QString text;
-    QStringList buttons;  // labels from left to right, without mnemonics
-    QMessageBox::Icon icon = QMessageBox::Information;
-
-private:
-    void answerIfOpen()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        poll_.stop();
-        seen = true;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        QList<QAbstractButton*> shown = box->buttons();
-        std::sort(shown.begin(), shown.end(), [](QAbstractButton* a, QAbstractButton* b) {
-            return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
-        });
-        for (QAbstractButton* button : shown)
-            buttons << button->text().remove(u'&');
-        if (look_)
-            look_();
-        answer_(*box);
-    }
-
-    Answer answer_;
-    std::function<void()> look_;
-    QTimer poll_;
-};
 
 }  // namespace
 
@@ -125,15 +82,25 @@ void TestMessageBox::styles()
     port.setBeforeOpen([&] { mirrored = true; });
 
     const QString prompt = QStringLiteral("mondai.txt が読めません\r\n<b>続けますか</b>");
-    BoxAnswerer answerer(answer);
+    QString title;
+    QString text;
+    QStringList shown;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    OpenBoxAnswerer answerer([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        icon = box.icon();
+        shown = OpenBoxAnswerer::buttonLabels(box);
+        answer(box);
+    });
     QCOMPARE(port.MsgBox(prompt, style), result);
 
-    QVERIFY(answerer.seen);
+    QCOMPARE(answerer.boxesAnswered, 1);
     QVERIFY(mirrored);
-    QCOMPARE(answerer.title, QStringLiteral("Korvane"));
-    QCOMPARE(answerer.text, QStringLiteral("mondai.txt が読めません\n<b>続けますか</b>"));
-    QCOMPARE(answerer.icon, QMessageBox::NoIcon);
-    QCOMPARE(answerer.buttons, buttons);
+    QCOMPARE(title, QStringLiteral("Korvane"));
+    QCOMPARE(text, QStringLiteral("mondai.txt が読めません\n<b>続けますか</b>"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(shown, buttons);
 }
 
 void TestMessageBox::messagesFromClicks_data()
@@ -154,22 +121,21 @@ void TestMessageBox::messagesFromClicks()
     QFETCH(QString, prompt);
 
     MainWindow window;
+    FakePort answers;
+    window.messagePort().answerWith(&answers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QString last = clicks.takeLast();
     clickAll(window, clicks);
 
-    BoxAnswerer answerer(press("OK"));
-    clickOn(window, last);
-    QVERIFY(answerer.seen);
-    QCOMPARE(answerer.title, QStringLiteral("Korvane"));
-    QCOMPARE(answerer.text, prompt);
-    QCOMPARE(answerer.buttons, QStringList{"OK"});
+    QCOMPARE(answers.prompts(), QStringList{prompt});
+    QCOMPARE(answers.calls.first().buttons, MessagePort::OkOnly);
 }
 
 void TestMessageBox::conflictMarkShowsWhileTheBoxIsOpen()
 {
     MainWindow window;
+    FakePort answers;
+    window.messagePort().answerWith(&answers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     clickAll(window, {"Text2_4", "Text1_0"});  // a 5 in the first cell
@@ -179,11 +145,10 @@ void TestMessageBox::conflictMarkShowsWhileTheBoxIsOpen()
     TextBoxWidget* cell = boxNamed(window, "Text1_1");
     QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
     QString markedWhileOpen;
-    BoxAnswerer answerer(press("OK"), [&] { markedWhileOpen = cell->toPlainText(); });
+    answers.onMsgBox = [&](const QString&, int) { markedWhileOpen = cell->toPlainText(); };
     QTest::keyClick(cell, Qt::Key_5);
 
-    QVERIFY(answerer.seen);
-    QCOMPARE(answerer.text, QStringLiteral("同じ数あり =5"));
+    QCOMPARE(answers.prompts(), QStringList{QStringLiteral("同じ数あり =5")});
     QCOMPARE(markedWhileOpen, QStringLiteral("＊"));
     QCOMPARE(cell->toPlainText(), QStringLiteral("5"));
     QCOMPARE(window.form().conflictFlag, 1);
@@ -193,32 +158,31 @@ void TestMessageBox::conflictMarkShowsWhileTheBoxIsOpen()
 // three-button box decides whether the load goes on.
 void TestMessageBox::missingPuzzleFile_data()
 {
-    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("cellAfterwards");
-    QTest::newRow("cancel leaves the board alone") << press("キャンセル") << "5";
-    QTest::newRow("Escape leaves the board alone") << pressEscape << "5";
-    QTest::newRow("continue loads the empty grid kept so far") << press("続行") << "123456789";
+    QTest::newRow("cancel leaves the board alone") << int(MessagePort::Cancel) << "5";
+    QTest::newRow("continue loads the empty grid kept so far")
+        << int(MessagePort::Continue) << "123456789";
 }
 
 void TestMessageBox::missingPuzzleFile()
 {
-    QFETCH(Answer, answer);
+    QFETCH(int, answer);
     QFETCH(QString, cellAfterwards);
 
     const TemporaryCurrentFolder empty;
     QVERIFY(empty.isValid());
 
     MainWindow window;
+    FakePort answers;
+    answers.answers = {answer};
+    window.messagePort().answerWith(&answers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    clickAll(window, {"Text2_4", "Text1_40"});
+    clickAll(window, {"Text2_4", "Text1_40", "Text9_1"});
 
-    BoxAnswerer answerer(answer);
-    clickOn(window, "Text9_1");
-
-    QVERIFY(answerer.seen);
-    QCOMPARE(answerer.title, QStringLiteral("Korvane"));
-    QCOMPARE(answerer.buttons, (QStringList{"キャンセル", "再試行", "続行"}));
+    QCOMPARE(answers.calls.size(), 1);
+    QCOMPARE(answers.calls.first().buttons, MessagePort::CancelTryContinue);
     QCOMPARE(boxNamed(window, "Text1_40")->toPlainText(), cellAfterwards);
 }
 
