@@ -191,7 +191,10 @@ void BoxEditor::replaceChangedPart(const QString& formText, double points, bool 
         return int(diff.same + std::min(at - diff.same, newEnd - diff.same));
     };
 
-    const QTextCursor user = textCursor();
+    // Where the user left the caret, as numbers: a cursor would move with
+    // the edit.
+    const int anchor = textCursor().anchor();
+    const int caret = textCursor().position();
     QTextDocument* doc = document();
     // A change to the text the user has edits of joins the last of them; any
     // other stays out of the history.
@@ -211,8 +214,8 @@ void BoxEditor::replaceChangedPart(const QString& formText, double points, bool 
     });
     const int end = doc->characterCount() - 1;
     QTextCursor kept = textCursor();
-    kept.setPosition(std::min(moved(user.anchor()), end));
-    kept.setPosition(std::min(moved(user.position()), end), QTextCursor::KeepAnchor);
+    kept.setPosition(std::min(moved(anchor), end));
+    kept.setPosition(std::min(moved(caret), end), QTextCursor::KeepAnchor);
     setTextCursor(kept);
 }
 

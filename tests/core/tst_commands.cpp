@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTest>
 
+#include "layout.h"
 #include "puzzles.h"
 #include "testsupport.h"
 
@@ -95,7 +96,6 @@ private slots:
     void startupState();
     void cellLayout_data();
     void cellLayout();
-    void controlLayout_data();
     void controlLayout();
     void tabOrderCoversEveryControlOnce();
     void clearAll_data();
@@ -188,60 +188,60 @@ void TestCommands::cellLayout()
     QVERIFY(!t.Locked);
 }
 
-void TestCommands::controlLayout_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("place");  // left, top, width and height in twips
-    QTest::addColumn<quint32>("back");
-    QTest::addColumn<double>("fontSize");
-    QTest::addColumn<bool>("locked");
-
-    // Texts as they stand after start-up; Text3, Text4 and Text10 were replaced.
-    const auto row = [](const char* tag, const char* name, const QString& text, QRect place,
-                        quint32 back, double fontSize, bool locked) {
-        QTest::newRow(tag) << QString::fromLatin1(name) << text << place << back << fontSize
-                           << locked;
-    };
-    row("palette 1", "Text2_0", "1", {6000, 360, 495, 540}, Colors::Idle, 20.25, true);
-    row("palette 9", "Text2_8", "9", {6000, 4200, 495, 540}, Colors::Idle, 20.25, true);
-    row("partial undo", "Text2_9", "部分\r\n取消\r\n", {6000, 5160, 495, 495}, Colors::Idle, 9.75,
-        true);
-    row("correction", "Text2_10", "修正\r\n", {6000, 4800, 495, 285}, Colors::Active, 9.75, true);
-    row("message line", "Text3", "使用方法：右側枠の数字を選択し挿入したい場所をクリックします",
-        {1560, 7080, 3015, 495}, Colors::MessageLine, 9.0, true);
-    row("puzzle type", "Text4", "普通問題", {6000, 7080, 495, 495}, Colors::NormalType, 9.75, true);
-    row("clear all", "Text5", "全部\r\n取消\r\n", {6000, 6600, 495, 495}, Colors::ClearAll, 9.75,
-        true);
-    row("automatic elimination", "Text6", "自動消去\r\n", {5280, 7080, 495, 495}, Colors::Idle,
-        9.75, false);
-    row("single view", "Text7", "単数表示", {6000, 6120, 495, 495}, Colors::DisplayButton, 9.75,
-        false);
-    row("all numbers", "Text8", "全数表示", {6000, 5640, 495, 495}, Colors::DisplayButton, 9.75,
-        false);
-    row("data save", "Text9_0", "Data\r\nSave\r\n", {360, 7080, 495, 495}, Colors::DataRest, 9.75,
-        false);
-    row("data load", "Text9_1", "Data\r\nLoad\r\n", {960, 7080, 495, 495}, Colors::DataRest, 9.75,
-        false);
-    row("continuous elimination", "Text10", "連続消去", {4680, 7080, 495, 495}, Colors::Idle, 9.75,
-        true);
-}
-
+// The layout by its properties rather than its numbers: every control in the
+// window, cells that tile their boxes, and no control over another but for
+// the one-pixel border neighbours share (and the palette's digits, each of
+// which lies over the lower edge of the one above).
 void TestCommands::controlLayout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QRect, place);
-    QFETCH(quint32, back);
-    QFETCH(double, fontSize);
-    QFETCH(bool, locked);
     Fixture f;
-    const TextBox& t = controlNamed(f.form, name);
-    QCOMPARE(t.Text, text);
-    QCOMPARE(QRect(t.Left, t.Top, t.Width, t.Height), place);
-    QCOMPARE(t.BackColor, back);
-    QCOMPARE(t.FontSize, fontSize);
-    QCOMPARE(t.Locked, locked);
+    const QRect client(QPoint(), layout::ClientSize);
+    const QStringList names = controlNames();
+    QCOMPARE(names.size(), layout::ControlCount);
+    const auto place = [&](int i) { return layout::pixelRect(layout::control(f.form, i)); };
+    const auto isDigit = [](const QString& name) {
+        return name.startsWith(u"Text2_") && name.mid(6).toInt() < 9;
+    };
+    for (int a = 0; a < layout::ControlCount; ++a) {
+        QVERIFY2(client.contains(place(a)), qPrintable(names[a]));
+        for (int b = a + 1; b < layout::ControlCount; ++b) {
+            const QRect both = place(a).intersected(place(b));
+            const bool border = both.isEmpty() || both.width() == 1 || both.height() == 1;
+            const bool digits = isDigit(names[a]) && isDigit(names[b]) && b == a + 1;
+            QVERIFY2(border || digits, qPrintable(names[a] + QStringLiteral(" and ") + names[b]));
+        }
+    }
+
+    // Each cell shares its right border with the next cell of its row and its
+    // lower one with the cell below; a box's cells share one colour, which
+    // neighbouring boxes do not.
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        const QRect cell = place(i);
+        const int r = i / 9;
+        const int c = i % 9;
+        if (c < 8) {
+            QCOMPARE(place(i + 1).left(), cell.right());
+            QCOMPARE(place(i + 1).top(), cell.top());
+        }
+        if (r < 8) {
+            QCOMPARE(place(i + 9).top(), cell.bottom());
+            QCOMPARE(place(i + 9).left(), cell.left());
+        }
+        const int corner = 27 * (r / 3) + 3 * (c / 3);
+        QCOMPARE(f.form.Text1[i].BackColor, f.form.Text1[corner].BackColor);
+        if (c / 3 < 2)
+            QVERIFY(f.form.Text1[i].BackColor != f.form.Text1[corner + 3].BackColor);
+        QVERIFY(f.form.Text1[i].Centered && !f.form.Text1[i].Locked);
+    }
+
+    // The buttons that take no typing are read-only: the palette, the message
+    // line, the puzzle type, clear-all and continuous elimination.
+    for (int i = Korvane::CellCount; i < layout::ControlCount; ++i) {
+        const QString& name = names[i];
+        const bool typed =
+            name == u"Text6" || name == u"Text7" || name == u"Text8" || name.startsWith(u"Text9_");
+        QVERIFY2(layout::control(f.form, i).Locked != typed, qPrintable(name));
+    }
 }
 
 void TestCommands::tabOrderCoversEveryControlOnce()

@@ -83,6 +83,8 @@ private slots:
     void screenReaders();
     void textsFitTheirBoxes_data();
     void textsFitTheirBoxes();
+    void pictureHitTesting_data();
+    void pictureHitTesting();
 
     void gesturesOnAButton_data();
     void gesturesOnAButton();
@@ -91,6 +93,8 @@ private slots:
     void dataSaveAndLoad();
     void typingIntoACell_data();
     void typingIntoACell();
+    void caretStaysWhereTheFormRewrites_data();
+    void caretStaysWhereTheFormRewrites();
     void inputMethodCommit();
     void compositionStaysInItsCell();
     void oneKeyReleaseOneHandler();
@@ -312,6 +316,66 @@ void TestWindow::textsFitTheirBoxes()
         QCOMPARE(ink.lines, lines);
 }
 
+// Where a box's picture puts each character is where its editor does, and
+// a point on a character finds that character again.
+void TestWindow::pictureHitTesting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");  // empty: the text the window starts with
+
+    QTest::newRow("all candidates, over three lines") << "Text1_40"
+                                                      << "";
+    QTest::newRow("a decided digit") << "Text1_40"
+                                     << "8";
+    QTest::newRow("candidates with a line break") << "Text1_40"
+                                                  << "12\r\n3";
+    QTest::newRow("a caption of two lines") << "Text9_1"
+                                            << "";
+    QTest::newRow("the message line, wrapped") << "Text3"
+                                               << "";
+    QTest::newRow("centred on a button") << "Text7"
+                                         << "";
+}
+
+void TestWindow::pictureHitTesting()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    if (!text.isEmpty()) {
+        TextBox& b = controlNamed(window->form(), name);
+        b.Text = text;
+        b.FontSize = Korvane::fontSizeForLength(text.size());
+        window->mirror();
+    }
+    TextBoxWidget* widget = box(name);
+    BoxPicture& picture = widget->picture();
+    QTextEdit* editor = widget->edit();
+    const QPoint viewport = editor->viewport()->mapTo(widget, QPoint());
+    const QString shown = widget->toPlainText();
+    for (int i = 0; i < shown.size(); ++i) {
+        const QRectF place = picture.characterRect(i);
+        const QString at = QStringLiteral("offset %1 of \"%2\"").arg(i).arg(shown);
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(i);
+        const QRect caret = editor->cursorRect(cursor).translated(viewport);
+        if (place.isEmpty() && shown[i] != u'\n') {
+            // Only a line the box does not show has no place.
+            QVERIFY2(caret.top() >= widget->height() - 2, qPrintable(at));
+            continue;
+        }
+        QVERIFY2(qAbs(place.left() - caret.left()) <= 1, qPrintable(at));
+        QVERIFY2(place.top() <= caret.center().y() && caret.center().y() <= place.bottom(),
+                 qPrintable(at));
+        if (shown[i] != u'\n') {
+            const QPointF onIt(place.left() + place.width() / 4, place.center().y());
+            QVERIFY2(picture.offsetAt(onIt) == i, qPrintable(at));
+        }
+    }
+    QCOMPARE(picture.characterRect(int(shown.size())), QRectF());
+    // Past the end of every line, the end of the text.
+    QCOMPARE(picture.offsetAt(QPointF(widget->width(), widget->height())), int(shown.size()));
+}
+
 // The puzzle-type button flips the type on each click, which makes it a
 // counter of the clicks a gesture raised.
 void TestWindow::gesturesOnAButton_data()
@@ -451,6 +515,53 @@ void TestWindow::typingIntoACell()
     // Mirroring the new size left the caret behind the last typed character.
     QCOMPARE(cell->editor()->textCursor().position(), QString(typed).remove(u'\b').size());
     QCOMPARE(cell->editor()->textCursor().hasSelection(), false);
+}
+
+// When the form rewrites a text the user is working in, the caret and the
+// selection keep their places in the part that did not change.
+void TestWindow::caretStaysWhereTheFormRewrites_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("newAnchor");
+    QTest::addColumn<int>("newCaret");
+
+    QTest::newRow("full-width digits made ASCII, caret behind them")
+        << "１２３" << 3 << 3 << "123" << 3 << 3;
+    QTest::newRow("a digit removed before the caret")
+        << "123456789" << 9 << 9 << "12346789" << 8 << 8;
+    QTest::newRow("a digit removed after the caret")
+        << "123456789" << 2 << 2 << "12346789" << 2 << 2;
+    QTest::newRow("a digit removed inside the selection") << "12345" << 1 << 3 << "1245" << 1 << 2;
+    QTest::newRow("a line break counts once") << "12\r\n34" << 5 << 5 << "12\r\n4" << 4 << 4;
+    QTest::newRow("the whole text replaced") << "123" << 0 << 3 << "＊" << 0 << 1;
+}
+
+void TestWindow::caretStaysWhereTheFormRewrites()
+{
+    QFETCH(QString, before);
+    QFETCH(int, anchor);
+    QFETCH(int, caret);
+    QFETCH(QString, after);
+    QFETCH(int, newAnchor);
+    QFETCH(int, newCaret);
+
+    TextBox& cell = window->form().Text1[30];
+    cell.Text = before;
+    window->mirror();
+    QTextEdit* editor = box("Text1_30")->edit();
+    QTextCursor cursor = editor->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    editor->setTextCursor(cursor);
+
+    cell.Text = after;
+    window->mirror();
+    QCOMPARE(box("Text1_30")->toPlainText(), QString(after).replace("\r\n", "\n"));
+    QCOMPARE(editor->textCursor().anchor(), newAnchor);
+    QCOMPARE(editor->textCursor().position(), newCaret);
 }
 
 void TestWindow::inputMethodCommit()

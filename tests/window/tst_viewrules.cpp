@@ -1,0 +1,142 @@
+// The view's rules that need no display: text in the form's boxes (its count,
+// and cutting a text to fit), and the parameters the form's events get.
+#include <QTest>
+
+#include "boxtext.h"
+#include "formevents.h"
+
+class TestViewRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void formLength_data();
+    void formLength();
+    void fitted_data();
+    void fitted();
+    void lineBreaksBetweenFormAndBox();
+    void keyCode_data();
+    void keyCode();
+    void shiftAndButtons();
+};
+
+void TestViewRules::formLength_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("length");
+    QTest::newRow("nothing") << "" << 0;
+    QTest::newRow("digits") << "123" << 3;
+    QTest::newRow("CR LF is one line break, two characters") << "1\r\n2" << 4;
+    QTest::newRow("LF alone") << "1\n2" << 4;
+    QTest::newRow("CR alone") << "1\r2" << 4;
+    QTest::newRow("CR CR LF is two line breaks") << "\r\r\n" << 4;
+    QTest::newRow("line separator") << QString(QChar::LineSeparator) << 2;
+    QTest::newRow("paragraph separator") << QString(QChar::ParagraphSeparator) << 2;
+    QTest::newRow("a frame bound of the document") << QString(QChar(0xFDD1)) << 2;
+    QTest::newRow("a character of two code units") << "😀" << 2;
+}
+
+void TestViewRules::formLength()
+{
+    QFETCH(QString, text);
+    QFETCH(int, length);
+    QCOMPARE(boxtext::formLength(text), length);
+}
+
+void TestViewRules::fitted_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("room");
+    QTest::addColumn<QString>("kept");
+
+    const QString acute = QStringLiteral("\u0301");
+    QTest::newRow("what fits is kept whole") << "123" << 3 << "123";
+    QTest::newRow("cut to the room") << "12345" << 2 << "12";
+    QTest::newRow("no room") << "1" << 0 << "";
+    QTest::newRow("a line break needs two places") << "ab\r\ncd" << 3 << "ab";
+    QTest::newRow("CR LF is never parted") << "ab\r\ncd" << 4 << "ab\r\n";
+    QTest::newRow("nor a surrogate pair") << "x😀" << 2 << "x";
+    QTest::newRow("a mark stays with its letter") << "e" + acute + "f" << 1 << "";
+    QTest::newRow("the letter and its mark together") << "e" + acute + "f" << 2 << "e" + acute;
+    QTest::newRow("a flag is two regional indicators")
+        << QStringLiteral("🇯🇵🇯🇵") << 6 << QStringLiteral("🇯🇵");
+    QTest::newRow("a million characters, cut at once") << QString(1'000'000, u'7') << 4 << "7777";
+    QTest::newRow("a letter with more marks than room")
+        << "a" + acute.repeated(2000) + "b" << 1000 << "";
+    QTest::newRow("the cut just before such a letter")
+        << "12" + QStringLiteral("a") + acute.repeated(2000) << 1000 << "12";
+}
+
+void TestViewRules::fitted()
+{
+    QFETCH(QString, text);
+    QFETCH(int, room);
+    QFETCH(QString, kept);
+    QCOMPARE(boxtext::fitted(text, room), kept);
+}
+
+void TestViewRules::lineBreaksBetweenFormAndBox()
+{
+    QCOMPARE(boxtext::shown(QStringLiteral("部分\r\n取消\r\n")), QStringLiteral("部分\n取消\n"));
+    QCOMPARE(boxtext::toForm(QStringLiteral("部分\n取消\n")), QStringLiteral("部分\r\n取消\r\n"));
+    // A line break typed with Shift+Return is a line break to the form too.
+    QCOMPARE(boxtext::toForm(QStringLiteral("1") + QChar::LineSeparator + u'2'),
+             QStringLiteral("1\r\n2"));
+}
+
+// The virtual-key codes of the platform the form was written for.
+void TestViewRules::keyCode_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("code");
+
+    const Qt::KeyboardModifiers none;
+    QTest::newRow("A") << int(Qt::Key_A) << none << 0x41;
+    QTest::newRow("Z with Shift") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                  << 0x5A;
+    QTest::newRow("0") << int(Qt::Key_0) << none << 0x30;
+    QTest::newRow("9") << int(Qt::Key_9) << none << 0x39;
+    QTest::newRow("5 on the keypad")
+        << int(Qt::Key_5) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 0x65;
+    QTest::newRow("F1") << int(Qt::Key_F1) << none << 0x70;
+    QTest::newRow("F24") << int(Qt::Key_F24) << none << 0x87;
+    const QList<std::pair<Qt::Key, int>> named{
+        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Backtab, 0x09},
+        {Qt::Key_Return, 0x0D},    {Qt::Key_Enter, 0x0D},  {Qt::Key_Shift, 0x10},
+        {Qt::Key_Control, 0x11},   {Qt::Key_Alt, 0x12},    {Qt::Key_Escape, 0x1B},
+        {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21}, {Qt::Key_PageDown, 0x22},
+        {Qt::Key_End, 0x23},       {Qt::Key_Home, 0x24},   {Qt::Key_Left, 0x25},
+        {Qt::Key_Up, 0x26},        {Qt::Key_Right, 0x27},  {Qt::Key_Down, 0x28},
+        {Qt::Key_Insert, 0x2D},    {Qt::Key_Delete, 0x2E}, {Qt::Key_Meta, 0},
+        {Qt::Key_Exclam, 0},       {Qt::Key_yen, 0},       {Qt::Key_F25, 0},
+    };
+    for (const auto& [key, code] : named)
+        QTest::addRow("%s", qPrintable(QKeySequence(key).toString())) << int(key) << none << code;
+}
+
+void TestViewRules::keyCode()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, code);
+    QCOMPARE(formevents::keyCode(key, modifiers), code);
+}
+
+void TestViewRules::shiftAndButtons()
+{
+    using formevents::shiftState;
+    QCOMPARE(shiftState({}), 0);
+    QCOMPARE(shiftState(Qt::ShiftModifier), 1);
+    QCOMPARE(shiftState(Qt::ControlModifier), 2);
+    QCOMPARE(shiftState(Qt::AltModifier), 4);
+    QCOMPARE(shiftState(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                        Qt::MetaModifier | Qt::KeypadModifier),
+             7);
+    QCOMPARE(formevents::buttonCode(Qt::LeftButton), 1);
+    QCOMPARE(formevents::buttonCode(Qt::RightButton), 2);
+    QCOMPARE(formevents::buttonCode(Qt::MiddleButton), 4);
+    QCOMPARE(formevents::buttonCode(Qt::BackButton), 0);
+}
+
+QTEST_GUILESS_MAIN(TestViewRules)
+#include "tst_viewrules.moc"
