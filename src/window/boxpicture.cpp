@@ -1,6 +1,7 @@
 #include "boxpicture.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <unordered_map>
 
@@ -62,15 +63,14 @@ constexpr size_t LayoutsKeptBeyondUse = 256;
 // colours and the scale it is painted at.
 struct PictureKey {
     LayoutKey layout;
-    QRgb fore;
-    QRgb back;
-    QRgb border;
+    std::array<QRgb, 3> colours;  // text, inside, border
     qreal scale;
     bool operator==(const PictureKey&) const = default;
 };
 size_t qHash(const PictureKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, qHash(key.layout), key.fore, key.back, key.border, key.scale);
+    return qHashRange(key.colours.begin(), key.colours.end(),
+                      qHashMulti(seed, qHash(key.layout), key.scale));
 }
 
 // The pictures drawn last: a window's worth of boxes and then some, the
@@ -260,9 +260,7 @@ void BoxPicture::paint(QPainter& painter)
     const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
     PictureKey key{{text_, points_, dpiY_, shape_.size.width(), shape_.size.height(),
                     shape_.lineHeight, shape_.multiLine, shape_.centered},
-                   textColour_.rgb(),
-                   baseColour_.rgb(),
-                   borderColour_.rgb(),
+                   {textColour_.rgb(), baseColour_.rgb(), borderColour_.rgb()},
                    scale};
     QCache<PictureKey, QImage>& cache = pictures();
     const QImage* picture = cache.object(key);

@@ -9,15 +9,23 @@ class TestViewRules : public QObject {
     Q_OBJECT
 
 private slots:
+    void lineBreaksBetweenFormAndBox();
     void formLength_data();
     void formLength();
     void fitted_data();
     void fitted();
-    void lineBreaksBetweenFormAndBox();
-    void keyCode_data();
-    void keyCode();
-    void shiftAndButtons();
+    void eventCodes_data();
+    void eventCodes();
 };
+
+void TestViewRules::lineBreaksBetweenFormAndBox()
+{
+    QCOMPARE(boxtext::shown(QStringLiteral("部分\r\n取消\r\n")), QStringLiteral("部分\n取消\n"));
+    QCOMPARE(boxtext::toForm(QStringLiteral("部分\n取消\n")), QStringLiteral("部分\r\n取消\r\n"));
+    // A line break typed with Shift+Return is a line break to the form too.
+    QCOMPARE(boxtext::toForm(QStringLiteral("1") + QChar::LineSeparator + u'2'),
+             QStringLiteral("1\r\n2"));
+}
 
 void TestViewRules::formLength_data()
 {
@@ -74,32 +82,22 @@ void TestViewRules::fitted()
     QCOMPARE(boxtext::fitted(text, room), kept);
 }
 
-void TestViewRules::lineBreaksBetweenFormAndBox()
+// The codes the form's events get, in the numbering of the platform the form
+// was written for: virtual keys, the shift mask and mouse buttons.
+void TestViewRules::eventCodes_data()
 {
-    QCOMPARE(boxtext::shown(QStringLiteral("部分\r\n取消\r\n")), QStringLiteral("部分\n取消\n"));
-    QCOMPARE(boxtext::toForm(QStringLiteral("部分\n取消\n")), QStringLiteral("部分\r\n取消\r\n"));
-    // A line break typed with Shift+Return is a line break to the form too.
-    QCOMPARE(boxtext::toForm(QStringLiteral("1") + QChar::LineSeparator + u'2'),
-             QStringLiteral("1\r\n2"));
-}
-
-// The virtual-key codes of the platform the form was written for.
-void TestViewRules::keyCode_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<int>("code");
+    QTest::addColumn<int>("expected");
 
+    using namespace formevents;
     const Qt::KeyboardModifiers none;
-    QTest::newRow("A") << int(Qt::Key_A) << none << 0x41;
-    QTest::newRow("Z with Shift") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                  << 0x5A;
-    QTest::newRow("0") << int(Qt::Key_0) << none << 0x30;
-    QTest::newRow("9") << int(Qt::Key_9) << none << 0x39;
-    QTest::newRow("5 on the keypad")
-        << int(Qt::Key_5) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 0x65;
-    QTest::newRow("F1") << int(Qt::Key_F1) << none << 0x70;
-    QTest::newRow("F24") << int(Qt::Key_F24) << none << 0x87;
+    QTest::newRow("A") << keyCode(Qt::Key_A, none) << 0x41;
+    QTest::newRow("Z with Shift") << keyCode(Qt::Key_Z, Qt::ShiftModifier) << 0x5A;
+    QTest::newRow("0") << keyCode(Qt::Key_0, none) << 0x30;
+    QTest::newRow("9") << keyCode(Qt::Key_9, none) << 0x39;
+    QTest::newRow("5 on the keypad") << keyCode(Qt::Key_5, Qt::KeypadModifier) << 0x65;
+    QTest::newRow("F1") << keyCode(Qt::Key_F1, none) << 0x70;
+    QTest::newRow("F24") << keyCode(Qt::Key_F24, none) << 0x87;
     const QList<std::pair<Qt::Key, int>> named{
         {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},    {Qt::Key_Backtab, 0x09},
         {Qt::Key_Return, 0x0D},    {Qt::Key_Enter, 0x0D},  {Qt::Key_Shift, 0x10},
@@ -111,31 +109,27 @@ void TestViewRules::keyCode_data()
         {Qt::Key_Exclam, 0},       {Qt::Key_yen, 0},       {Qt::Key_F25, 0},
     };
     for (const auto& [key, code] : named)
-        QTest::addRow("%s", qPrintable(QKeySequence(key).toString())) << int(key) << none << code;
+        QTest::addRow("%s", qPrintable(QKeySequence(key).toString())) << keyCode(key, none) << code;
+
+    QTest::newRow("no modifier") << shiftState(none) << 0;
+    QTest::newRow("Shift") << shiftState(Qt::ShiftModifier) << 1;
+    QTest::newRow("Ctrl") << shiftState(Qt::ControlModifier) << 2;
+    QTest::newRow("Alt") << shiftState(Qt::AltModifier) << 4;
+    QTest::newRow("all of them, and others the form has no bit for")
+        << shiftState(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
+                      Qt::KeypadModifier)
+        << 7;
+    QTest::newRow("left button") << buttonCode(Qt::LeftButton) << 1;
+    QTest::newRow("right button") << buttonCode(Qt::RightButton) << 2;
+    QTest::newRow("middle button") << buttonCode(Qt::MiddleButton) << 4;
+    QTest::newRow("a button the form has no code for") << buttonCode(Qt::BackButton) << 0;
 }
 
-void TestViewRules::keyCode()
+void TestViewRules::eventCodes()
 {
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(int, code);
-    QCOMPARE(formevents::keyCode(key, modifiers), code);
-}
-
-void TestViewRules::shiftAndButtons()
-{
-    using formevents::shiftState;
-    QCOMPARE(shiftState({}), 0);
-    QCOMPARE(shiftState(Qt::ShiftModifier), 1);
-    QCOMPARE(shiftState(Qt::ControlModifier), 2);
-    QCOMPARE(shiftState(Qt::AltModifier), 4);
-    QCOMPARE(shiftState(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                        Qt::MetaModifier | Qt::KeypadModifier),
-             7);
-    QCOMPARE(formevents::buttonCode(Qt::LeftButton), 1);
-    QCOMPARE(formevents::buttonCode(Qt::RightButton), 2);
-    QCOMPARE(formevents::buttonCode(Qt::MiddleButton), 4);
-    QCOMPARE(formevents::buttonCode(Qt::BackButton), 0);
+    QFETCH(int, expected);
+    QCOMPARE(code, expected);
 }
 
 QTEST_GUILESS_MAIN(TestViewRules)

@@ -522,46 +522,43 @@ void TestWindow::typingIntoACell()
 void TestWindow::caretStaysWhereTheFormRewrites_data()
 {
     QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("anchor");
-    QTest::addColumn<int>("caret");
+    QTest::addColumn<QPoint>("selection");  // anchor, caret
     QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("newAnchor");
-    QTest::addColumn<int>("newCaret");
+    QTest::addColumn<QPoint>("kept");
 
     QTest::newRow("full-width digits made ASCII, caret behind them")
-        << "１２３" << 3 << 3 << "123" << 3 << 3;
+        << "１２３" << QPoint(3, 3) << "123" << QPoint(3, 3);
     QTest::newRow("a digit removed before the caret")
-        << "123456789" << 9 << 9 << "12346789" << 8 << 8;
+        << "123456789" << QPoint(9, 9) << "12346789" << QPoint(8, 8);
     QTest::newRow("a digit removed after the caret")
-        << "123456789" << 2 << 2 << "12346789" << 2 << 2;
-    QTest::newRow("a digit removed inside the selection") << "12345" << 1 << 3 << "1245" << 1 << 2;
-    QTest::newRow("a line break counts once") << "12\r\n34" << 5 << 5 << "12\r\n4" << 4 << 4;
-    QTest::newRow("the whole text replaced") << "123" << 0 << 3 << "＊" << 0 << 1;
+        << "123456789" << QPoint(2, 2) << "12346789" << QPoint(2, 2);
+    QTest::newRow("a digit removed inside the selection")
+        << "12345" << QPoint(1, 3) << "1245" << QPoint(1, 2);
+    QTest::newRow("a line break counts once")
+        << "12\r\n34" << QPoint(5, 5) << "12\r\n4" << QPoint(4, 4);
+    QTest::newRow("the whole text replaced") << "123" << QPoint(0, 3) << "＊" << QPoint(0, 1);
 }
 
 void TestWindow::caretStaysWhereTheFormRewrites()
 {
     QFETCH(QString, before);
-    QFETCH(int, anchor);
-    QFETCH(int, caret);
+    QFETCH(QPoint, selection);
     QFETCH(QString, after);
-    QFETCH(int, newAnchor);
-    QFETCH(int, newCaret);
+    QFETCH(QPoint, kept);
 
     TextBox& cell = window->form().Text1[30];
     cell.Text = before;
     window->mirror();
     QTextEdit* editor = box("Text1_30")->edit();
     QTextCursor cursor = editor->textCursor();
-    cursor.setPosition(anchor);
-    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    cursor.setPosition(selection.x());
+    cursor.setPosition(selection.y(), QTextCursor::KeepAnchor);
     editor->setTextCursor(cursor);
 
     cell.Text = after;
     window->mirror();
     QCOMPARE(box("Text1_30")->toPlainText(), QString(after).replace("\r\n", "\n"));
-    QCOMPARE(editor->textCursor().anchor(), newAnchor);
-    QCOMPARE(editor->textCursor().position(), newCaret);
+    QCOMPARE(QPoint(editor->textCursor().anchor(), editor->textCursor().position()), kept);
 }
 
 void TestWindow::inputMethodCommit()
