@@ -44,6 +44,17 @@ size_t qHash(const LayoutKey& key, size_t seed = 0)
     return qHashMulti(seed, key.text, key.points, key.dpiY, key.width, key.height, key.lineHeight,
                       key.multiLine, key.centered);
 }
+LayoutKey keyFor(const BoxPicture::Shape& shape, const QString& text, double points)
+{
+    return {text,
+            points,
+            shape.dpiY,
+            shape.size.width(),
+            shape.size.height(),
+            shape.lineHeight,
+            shape.multiLine,
+            shape.centered};
+}
 struct LayoutKeyHash {
     size_t operator()(const LayoutKey& key) const { return qHash(key); }
 };
@@ -87,19 +98,14 @@ BoxPicture::BoxPicture(const Shape& shape) : shape_(shape) {}
 
 void BoxPicture::setText(const QString& shownText)
 {
-    if (shownText == text_)
-        return;
     text_ = shownText;
     layout_.reset();
 }
 
-void BoxPicture::setFont(const QFont& font, double points, qreal dpiY)
+void BoxPicture::setFont(const QFont& font, double points)
 {
-    if (points == points_ && dpiY == dpiY_ && font == font_)
-        return;
     font_ = font;
     points_ = points;
-    dpiY_ = dpiY;
     layout_.reset();
 }
 
@@ -163,9 +169,7 @@ const BoxPicture::LaidOut& BoxPicture::laidOut()
         return *layout_;
     const int boxWidth = shape_.size.width();
     const int boxHeight = shape_.size.height();
-    LayoutKey key{
-        text_,          points_, dpiY_, boxWidth, boxHeight, shape_.lineHeight, shape_.multiLine,
-        shape_.centered};
+    LayoutKey key = keyFor(shape_, text_, points_);
     LayoutCache& cache = layoutCache();
     if (const auto found = cache.find(key); found != cache.end()) {
         if ((layout_ = found->second.lock()))
@@ -182,7 +186,7 @@ const BoxPicture::LaidOut& BoxPicture::laidOut()
                                         : QTextOption::NoWrap);
     option.setTextDirection(Qt::LeftToRight);
     const qint64 width = fixed(boxWidth - 2);
-    const qint64 spacing = fixed(lineSpacing(points_, shape_.lineHeight, dpiY_));
+    const qint64 spacing = fixed(lineSpacing(points_, shape_.lineHeight, shape_.dpiY));
     // Lines below the box are never seen; the glyphs of the line just below
     // may still reach up into it.
     const qint64 seen = fixed(boxHeight - 2) + spacing;
@@ -249,6 +253,12 @@ const BoxPicture::LaidOut& BoxPicture::laidOut()
     return *layout_;
 }
 
+qreal BoxPicture::lineSlot() const
+{
+    // As the layout rounds it.
+    return real(fixed(lineSpacing(points_, shape_.lineHeight, shape_.dpiY)));
+}
+
 bool BoxPicture::taller()
 {
     return laidOut().taller;
@@ -258,8 +268,7 @@ void BoxPicture::paint(QPainter& painter)
 {
     // The scale of what is painted on: the screen, or an image of the window.
     const qreal scale = painter.paintEngine()->paintDevice()->devicePixelRatioF();
-    PictureKey key{{text_, points_, dpiY_, shape_.size.width(), shape_.size.height(),
-                    shape_.lineHeight, shape_.multiLine, shape_.centered},
+    PictureKey key{keyFor(shape_, text_, points_),
                    {textColour_.rgb(), baseColour_.rgb(), borderColour_.rgb()},
                    scale};
     QCache<PictureKey, QImage>& cache = pictures();
@@ -297,7 +306,7 @@ void BoxPicture::draw(QPainter& painter)
 int BoxPicture::offsetAt(QPointF position)
 {
     const LaidOut& layout = laidOut();
-    const qreal spacing = real(fixed(lineSpacing(points_, shape_.lineHeight, dpiY_)));
+    const qreal spacing = lineSlot();
     const QPointF at = position - inside(shape_.size).topLeft();
     // The line whose slot the point lies in; above the first line the first,
     // below the last one shown the last.
@@ -320,7 +329,7 @@ QRectF BoxPicture::characterRect(int offset)
     const LaidOut& layout = laidOut();
     if (offset < 0 || offset >= text_.size())
         return {};
-    const qreal spacing = real(fixed(lineSpacing(points_, shape_.lineHeight, dpiY_)));
+    const qreal spacing = lineSlot();
     const QRect in = inside(shape_.size);
     for (size_t b = layout.blocks.size(); b-- > 0;) {
         if (layout.starts[b] > offset)

@@ -30,13 +30,14 @@ public:
     static constexpr double CaptionLineHeight = 1.2;  // room for kanji
     static constexpr double DigitLineHeight = 1.05;   // three lines of digits in a cell
 
-    // What a box is built with and keeps: its size in pixels and how it sets
-    // its text.
+    // What a box is built with and keeps: its size in pixels, how it sets
+    // its text, and the resolution of the screen it is built for.
     struct Shape {
         QSize size;
         bool multiLine = true;
         bool centered = false;
         double lineHeight = CaptionLineHeight;
+        qreal dpiY = 96;
     };
 
     // A text laid out as a box shows it: a layout for each block (each part
@@ -50,10 +51,10 @@ public:
     explicit BoxPicture(const Shape& shape);
 
     // What the box shows: its text as shown ("\n" between lines), its font
-    // (the face at `points`, for a screen of `dpiY`), its colours. Each drops
-    // only what it changes.
+    // (the face at `points`), its colours. A new text or font drops the
+    // layout.
     void setText(const QString& shownText);
-    void setFont(const QFont& font, double points, qreal dpiY);
+    void setFont(const QFont& font, double points);
     void setColours(const QColor& text, const QColor& base, const QColor& border);
 
     const QString& text() const { return text_; }
@@ -88,12 +89,13 @@ public:
 private:
     const LaidOut& laidOut();
     void draw(QPainter& painter);
+    // The height of the slot each line of the text stands in.
+    qreal lineSlot() const;
 
     Shape shape_;
     QString text_;
     QFont font_;
     double points_ = -1;
-    qreal dpiY_ = 96;
     QColor textColour_;
     QColor baseColour_;
     QColor borderColour_;

@@ -56,8 +56,8 @@ QAccessibleInterface* boxAccessible(const QString& className, QObject* object)
 }  // namespace
 
 TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* parent)
-    : QWidget(parent),
-      picture_({layout::pixelRect(design).size(), design.MultiLine, design.Centered, lineHeight}),
+    : QWidget(parent), picture_({layout::pixelRect(design).size(), design.MultiLine,
+                                 design.Centered, lineHeight, qreal(logicalDpiY())}),
       locked_(design.Locked)
 {
     static const bool accessible = [] {
@@ -162,7 +162,7 @@ void TextBoxWidget::mirror(const TextBox& state)
         state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor;
     if (newSize) {
         setFont(BoxPicture::faceAt(state.FontSize));
-        picture_.setFont(font(), state.FontSize, logicalDpiY());
+        picture_.setFont(font(), state.FontSize);
     }
     if (newColours)
         showColours(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
