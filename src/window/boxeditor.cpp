@@ -222,8 +222,9 @@ void BoxEditor::replaceChangedPart(const QString& formText, double points, bool 
 QTextBlockFormat BoxEditor::linesFor(double points) const
 {
     QTextBlockFormat lines;
-    lines.setLineHeight(BoxPicture::lineSpacing(points, settings_.shape.lineHeight, logicalDpiY()),
-                        QTextBlockFormat::FixedHeight);
+    lines.setLineHeight(
+        BoxPicture::lineSpacing(points, settings_.shape.lineHeight, settings_.shape.dpiY),
+        QTextBlockFormat::FixedHeight);
     return lines;
 }
 

@@ -186,7 +186,7 @@ const BoxPicture::LaidOut& BoxPicture::laidOut()
                                         : QTextOption::NoWrap);
     option.setTextDirection(Qt::LeftToRight);
     const qint64 width = fixed(boxWidth - 2);
-    const qint64 spacing = fixed(lineSpacing(points_, shape_.lineHeight, shape_.dpiY));
+    const qint64 spacing = fixed(lineSlot());
     // Lines below the box are never seen; the glyphs of the line just below
     // may still reach up into it.
     const qint64 seen = fixed(boxHeight - 2) + spacing;
