@@ -117,7 +117,9 @@ public:
 
     bool done() const { return lines_.size() >= LinesRead; }
     const QList<QByteArray>& lines() const { return lines_; }
-    bool useUtf8() const { return hasBom_ || (utf8_.valid() && utf8_.sawNonAscii()); }
+    // A mark, or a non-ASCII character, says UTF-8, but only where the rest
+    // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
+    bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
 
 private:
     bool takeBytes(const char* data, qsizetype size)
@@ -214,7 +216,9 @@ QString decodeWindows31J(QByteArrayView bytes, qsizetype maxChars)
             continue;
         }
         const QString ch = decoder.decode(bytes.sliced(i, length));
-        const bool substituted = ch.size() != 1 || (ch.at(0) == u'\x1A' && b != 0x1A);
+        // The converter stands U+001A in for a pair it has no character for;
+        // a single byte always is one (it maps 0x7F itself to U+001A).
+        const bool substituted = ch.size() != 1 || (ch.at(0) == u'\x1A' && length == 2);
         out += substituted ? QString(QChar(QChar::ReplacementCharacter)) : ch;
         i += length;
     }

@@ -472,6 +472,9 @@ void TestCommands::diagonalRefused_data()
     QTest::newRow("decided 5 in 0 and 40") << board({{0, '5'}, {40, '5'}}) << QList<int>{};
     QTest::newRow("decided 5 in 8, open 72 shows 5") << board({{8, '5'}}) << QList<int>{72};
     QTest::newRow("decided 3 in 40 and 24") << board({{40, '3'}, {24, '3'}}) << QList<int>{};
+    // The last two cells of each diagonal are compared too.
+    QTest::newRow("decided 5 in 70 and 80") << board({{70, '5'}, {80, '5'}}) << QList<int>{};
+    QTest::newRow("decided 5 in 64, open 72 shows 5") << board({{64, '5'}}) << QList<int>{72};
 }
 
 void TestCommands::diagonalRefused()

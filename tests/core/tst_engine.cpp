@@ -551,6 +551,11 @@ void TestEngine::hiddenSingleMarks_data()
         << board << 0 << Cells{{0, "9"}, {10, "9"}} << "9";
 
     board.clear();
+    drop(board, row(0), -1, u'5');
+    QTest::newRow("a digit with no place left in its row is marked nowhere")
+        << board << 0 << Cells{} << "";
+
+    board.clear();
     drop(board, row(0), 2, u'9');
     board[0] = QStringLiteral("1:2:3");
     QTest::newRow("typed ':' before the single place") << board << 0 << Cells{{2, "9"}} << "";

@@ -5,6 +5,7 @@
 // spelled out literally.
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -22,6 +23,13 @@ using sjis::IdeographicSpace;
 QStringList listed(const puzzlefile::Entries& entries)
 {
     return QStringList(entries.cbegin(), entries.cend());
+}
+
+// Shift-JIS bytes as a UTF-8 editor would save the same text.
+QByteArray utf8Of(const QByteArray& shiftJis)
+{
+    QStringDecoder decode("Shift_JIS");
+    return QString(decode(shiftJis)).toUtf8();
 }
 
 // A row of nine equal cells.
@@ -113,6 +121,25 @@ void TestPuzzleFile::parse_data()
     QTest::newRow("bytes that are not Windows-31J become U+FFFD")
         << "\r\n" + Bar + "\xA0" + Bar + fullWidthDigit(5) + Bar + "\xFD" + Bar
         << QStringLiteral("\uFFFD5\uFFFD");
+    QTest::newRow("a lead byte of 0x9F starts one character")
+        << "\r\n" + Bar + "\x9F\x40" + Bar + fullWidthDigit(5) + Bar << QStringLiteral("\u6A975");
+    // The decoder maps the byte 0x7F, which is a character, to U+001A; only
+    // what is not a character becomes U+FFFD.
+    QTest::newRow("byte 0x7F is the decoder's character")
+        << "\r\n" + Bar + "\x7F" + Bar + fullWidthDigit(5) + Bar << QStringLiteral("\u001A5");
+    // A mark followed by what is not UTF-8 was not saved as UTF-8: the grid
+    // reads as Shift-JIS (the mark on the first line, which holds no cells).
+    QTest::newRow("a byte-order mark before Shift-JIS bytes")
+        << "\xEF\xBB\xBF\r\n" + Bar + fullWidthDigit(5) + Bar + IdeographicSpace + Bar + "3"
+        << QStringLiteral("5.3");
+    // E0 80 80 is an overlong form, not UTF-8: the file is Shift-JIS, where
+    // E0 80 is one character and 80 another.
+    QTest::newRow("an overlong UTF-8 sequence makes the file Shift-JIS")
+        << QByteArray("\r\n|\xE0\x80\x80|\r\n\r\n|7|8|")
+        << QStringLiteral("\u70D9|") + QString(7, u'.') + QStringLiteral("78");
+    QTest::newRow("a UTF-8 grid of three-byte characters keeps its ninth column")
+        << utf8Of(drawnGrid(QString(8, u'.') + QStringLiteral("9")))
+        << QString(8, u'.') + QStringLiteral("9");
     QTest::newRow("a lead byte cut off by the line end")
         << "\r\n" + Bar + "\x82\r\n" + rowOf(IdeographicSpace) << QStringLiteral("\uFFFD");
 }

@@ -30,6 +30,8 @@
 namespace {
 
 constexpr qint64 HangBoundMs = 2000;
+// What a box that takes typing holds at most, as the README promises.
+constexpr qsizetype PromisedLength = 1000;
 
 class Gestures {
 public:
@@ -100,7 +102,7 @@ private:
         case 0:
             return QString(1'000'000, QChar(u'1' + below(9)));
         case 1:
-            return QString(boxtext::MaxLength + below(3) - 1, u'５');
+            return QString(PromisedLength + below(3) - 1, u'５');
         default: {
             QString t;
             for (int n = below(12); n > 0; --n)
@@ -306,7 +308,7 @@ QString mirrorViolation(MainWindow& window)
         else if (widget->palette().color(QPalette::Text) != onScreen(control.ForeColor) ||
                  widget->palette().color(QPalette::Base) != onScreen(control.BackColor))
             fault = QStringLiteral("colours");
-        else if (control.Text.size() > boxtext::MaxLength)
+        else if (control.Text.size() > PromisedLength)
             fault = QStringLiteral("%1 characters").arg(control.Text.size());
         if (!fault.isEmpty())
             return name + QStringLiteral(": ") + fault;

@@ -20,6 +20,7 @@ Q_DECLARE_METATYPE(Answer)
 namespace {
 
 const Answer pressEscape = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+const Answer pressReturn = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); };
 const Answer closeBox = [](QMessageBox& box) { box.close(); };
 
 // A click on the button labelled `label` (mnemonics left out).
@@ -64,6 +65,11 @@ void TestMessageBox::styles_data()
     QTest::newRow("try again") << M::CancelTryContinue << press("再試行") << three << M::TryAgain;
     QTest::newRow("continue") << M::CancelTryContinue << press("続行") << three << M::Continue;
     QTest::newRow("Escape cancels") << M::CancelTryContinue << pressEscape << three << M::Cancel;
+    // As in the Windows numbering of the style, the first button is the
+    // default one.
+    QTest::newRow("Return answers the default button, キャンセル")
+        << M::CancelTryContinue << pressReturn << three << M::Cancel;
+    QTest::newRow("Return answers OK") << M::OkOnly << pressReturn << ok << M::Ok;
     QTest::newRow("the close button cancels")
         << M::CancelTryContinue << closeBox << three << M::Cancel;
 }
@@ -81,12 +87,16 @@ void TestMessageBox::styles()
     bool mirrored = false;
     port.setBeforeOpen([&] { mirrored = true; });
 
-    const QString prompt = QStringLiteral("mondai.txt が読めません\r\n<b>続けますか</b>");
+    // Short, so that Qt alone would make the box narrow; a line break and
+    // markup, shown as they are.
+    const QString prompt = QStringLiteral("あ\r\n<b>い</b>");
     QString title;
     QString text;
     QStringList shown;
     QMessageBox::Icon icon = QMessageBox::Information;
+    int width = 0;
     OpenBoxAnswerer answerer([&](QMessageBox& box) {
+        width = box.width();
         title = box.windowTitle();
         text = box.text();
         icon = box.icon();
@@ -98,9 +108,12 @@ void TestMessageBox::styles()
     QCOMPARE(answerer.boxesAnswered, 1);
     QVERIFY(mirrored);
     QCOMPARE(title, QStringLiteral("Korvane"));
-    QCOMPARE(text, QStringLiteral("mondai.txt が読めません\n<b>続けますか</b>"));
+    QCOMPARE(text, QStringLiteral("あ\n<b>い</b>"));
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(shown, buttons);
+    // Wide enough for a window manager to show the caption beside its
+    // buttons, however short the prompt.
+    QVERIFY2(width >= 240, qPrintable(QString::number(width)));
 }
 
 void TestMessageBox::messagesFromClicks_data()
