@@ -189,7 +189,7 @@ MUTANTS = [
            "        EliminateFromPeers(k);\n", "a load marks no hidden single"),
     Mutant(S, "    Text9[0].BackColor = Colors::DataRest;\n    Text10.BackColor", "    Text10.BackColor",
            "Data Save stays lit after a load"),
-    Mutant(P, "            if (b == 0xE0)\n                lower_ = 0xA0;  // no overlong forms\n", "",
+    Mutant(P, "lower_ = 0xA0;  // no overlong forms", "lower_ = 0x80;  // no overlong forms",
            "an overlong UTF-8 form counts as UTF-8"),
     Mutant(P, "constexpr qsizetype KeptBytesPerLine = 128;", "constexpr qsizetype KeptBytesPerLine = 40;",
            "the last columns of a UTF-8 line are cut off"),
@@ -440,10 +440,13 @@ def main() -> int:
     parser.add_argument("--build", default=str(ROOT / "build-mutants"),
                         help="the build folder to use (made if missing)")
     parser.add_argument("--only", help="only mutants whose file or text contains this")
+    parser.add_argument("--numbers", help="only these mutants, by number: 3,17,40")
     parser.add_argument("--list", action="store_true", help="print the table and stop")
     args = parser.parse_args()
-    chosen = [m for m in MUTANTS
-              if not args.only or args.only in m.file or args.only in m.find]
+    numbers = {int(n) for n in args.numbers.split(",")} if args.numbers else None
+    chosen = [m for number, m in enumerate(MUTANTS, 1)
+              if (not args.only or args.only in m.file or args.only in m.find)
+              and (numbers is None or number in numbers)]
     if args.list:
         for number, mutant in enumerate(chosen, 1):
             print(f"{number:3} [{mutant.area}] {mutant.file}: {mutant.breaks}")

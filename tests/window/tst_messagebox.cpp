@@ -95,8 +95,10 @@ void TestMessageBox::styles()
     QStringList shown;
     QMessageBox::Icon icon = QMessageBox::Information;
     int width = 0;
+    bool plain = false;  // the prompt is shown as it is, never as markup
     OpenBoxAnswerer answerer([&](QMessageBox& box) {
         width = box.width();
+        plain = box.textFormat() == Qt::PlainText;
         title = box.windowTitle();
         text = box.text();
         icon = box.icon();
@@ -109,6 +111,7 @@ void TestMessageBox::styles()
     QVERIFY(mirrored);
     QCOMPARE(title, QStringLiteral("Korvane"));
     QCOMPARE(text, QStringLiteral("あ\n<b>い</b>"));
+    QVERIFY(plain);
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(shown, buttons);
     // Wide enough for a window manager to show the caption beside its

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -103,6 +104,8 @@ private slots:
     void compositionStaysInItsCell();
     void oneKeyReleaseOneHandler();
     void editorsOnlyWhereTheUserWorks();
+    void wheelScrollsOnlyATallerText_data();
+    void wheelScrollsOnlyATallerText();
     void idleEditorWaitsForLoopsOfItsOwn_data();
     void idleEditorWaitsForLoopsOfItsOwn();
     void editedCellTurnsIntoAMark();
@@ -654,6 +657,14 @@ void TestWindow::oneKeyReleaseOneHandler()
     QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
     QTest::keyClick(window->windowHandle(), Qt::Key_Left);
     QCOMPARE(released.count(), 2);
+    // A key held down repeats: its releases while it repeats are left out.
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, {}, QString(), true);
+        QCoreApplication::sendEvent(cell, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, {}, QString(), true);
+        QCoreApplication::sendEvent(cell, &release);
+    }
+    QCOMPARE(released.count(), 2);
 }
 
 // A box holds an editor while it has the keyboard or keeps something of the
@@ -677,6 +688,37 @@ void TestWindow::editorsOnlyWhereTheUserWorks()
     // A palette click needs none.
     clickOn(*window, "Text2_4");
     QTRY_COMPARE(editing(), QStringList{"Text1_3"});
+}
+
+// The wheel scrolls a box whose text goes on below it; over any other box it
+// is the window's, and the box takes no editor for it.
+void TestWindow::wheelScrollsOnlyATallerText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("three lines of candidates fit") << "123456789" << false;
+    QTest::newRow("a fourth line, just below the cell") << "1234567891234" << true;
+    QTest::newRow("a long text") << QString(200, u'1') << true;
+}
+
+void TestWindow::wheelScrollsOnlyATallerText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, scrolls);
+    TextBox& cell = window->form().Text1[40];
+    cell.Text = text;
+    cell.FontSize = Korvane::fontSizeForLength(text.size());
+    window->mirror();
+    TextBoxWidget* widget = box("Text1_40");
+    const QPointF at = widget->rect().center();
+    QWheelEvent turn(at, widget->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &turn);
+
+    QCOMPARE(turn.isAccepted(), scrolls);
+    QCOMPARE(widget->editor() != nullptr, scrolls);
+    if (scrolls)
+        QVERIFY(widget->editor()->verticalScrollBar()->value() > 0);
 }
 
 // An idle editor looks as its box does, but a menu or a message box that is
@@ -850,6 +892,9 @@ void TestWindow::everyWayInIsBounded_data()
     QTest::newRow("and so is the document's frame bound")
         << "Text8" << 3 << 0 << paste << "ab\uFDD1cd"
         << "ab";
+    QTest::newRow("a commit into a read-only box types nothing")
+        << "Text3" << 5 << 0 << commit << "abc"
+        << "";
     QTest::newRow("a paste never splits a character") << "Text7" << 2 << 0 << paste << "x😀"
                                                       << "x";
     QTest::newRow("typing over a selection in a full cell replaces it")
@@ -955,6 +1000,19 @@ void TestWindow::openingAPuzzleFile_data()
         w.setFileChooser([path](QWidget*, const QString&) { return path; });
         QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
     }) << true;
+    QTest::newRow("Ctrl+O offers no dialog in the single-number display")
+        << Opening([](MainWindow& w, const QString& path) {
+               clickAll(w, {"Text2_2", "Text7"});
+               bool asked = false;
+               w.setFileChooser([&](QWidget*, const QString&) {
+                   asked = true;
+                   return path;
+               });
+               QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+               QVERIFY(!asked);
+               clickOn(w, "Text8");
+           })
+        << false;
     QTest::newRow("Ctrl+O and cancel") << Opening([](MainWindow& w, const QString&) {
         w.setFileChooser([](QWidget*, const QString&) { return QString(); });
         QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
