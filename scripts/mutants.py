@@ -36,6 +36,10 @@ class Mutant:
     find: str
     replace: str
     breaks: str
+    # Why no test can kill it, where the fault changes nothing the program
+    # does; such a mutant is kept, so that a later change that makes it real
+    # is noticed.
+    equivalent: str = ""
 
     @property
     def area(self) -> str:
@@ -186,9 +190,12 @@ MUTANTS = [
            "Data Load reads the file even after a Data Save"),
     Mutant(S, "        conflictFlag = hadConflict;\n", "", "a cancelled load forgets the conflict"),
     Mutant(S, "        EliminateFromPeers(k);\n        FindHiddenSingles();\n",
-           "        EliminateFromPeers(k);\n", "a load marks no hidden single"),
+           "        EliminateFromPeers(k);\n", "a load marks no hidden single",
+           "a load begins with clear-all, which turns automatic elimination off, and the "
+           "scan does nothing then"),
     Mutant(S, "    Text9[0].BackColor = Colors::DataRest;\n    Text10.BackColor", "    Text10.BackColor",
-           "Data Save stays lit after a load"),
+           "Data Save stays lit after a load",
+           "the clear-all a load begins with has put the button to rest already"),
     Mutant(P, "lower_ = 0xA0;  // no overlong forms", "lower_ = 0x80;  // no overlong forms",
            "an overlong UTF-8 form counts as UTF-8"),
     Mutant(P, "constexpr qsizetype KeptBytesPerLine = 128;", "constexpr qsizetype KeptBytesPerLine = 40;",
@@ -378,7 +385,7 @@ class Restorer:
         sys.exit(128 + signum)
 
 
-def run(mutants: list[Mutant], build: Path) -> int:
+def run(mutants: list[tuple[int, Mutant]], build: Path) -> int:
     configure(build)
     every_test = CORE_TESTS + WINDOW_TESTS
     if not build_targets(build, every_test):
@@ -393,7 +400,8 @@ def run(mutants: list[Mutant], build: Path) -> int:
     results: dict[str, dict[str, list]] = {"core": {"killed": [], "survived": []},
                                            "window": {"killed": [], "survived": []}}
     skipped = []
-    for number, mutant in enumerate(mutants, 1):
+    stillborn = []
+    for number, mutant in mutants:
         path = ROOT / mutant.file
         original = path.read_bytes()
         text = original.decode()
@@ -416,6 +424,10 @@ def run(mutants: list[Mutant], build: Path) -> int:
                     break
         finally:
             restorer.restore()
+        if killer == "(does not build)":
+            stillborn.append(mutant)
+            print(f"{label}: does not build, so it says nothing")
+            continue
         outcome = "killed" if killer else "survived"
         results[mutant.area][outcome].append((mutant, killer))
         print(f"{label}: {outcome}{' by ' + killer if killer else ''} "
@@ -429,9 +441,12 @@ def run(mutants: list[Mutant], build: Path) -> int:
         if total:
             print(f"{area}: {killed} of {total} killed ({100 * killed / total:.0f} %)")
         for mutant, _ in outcome["survived"]:
-            print(f"  survived: {mutant.file}: {mutant.breaks}")
+            why = f" (equivalent: {mutant.equivalent})" if mutant.equivalent else ""
+            print(f"  survived: {mutant.file}: {mutant.breaks}{why}")
     if skipped:
-        print(f"skipped: {len(skipped)}")
+        print(f"skipped, their text not found once: {len(skipped)}")
+    if stillborn:
+        print(f"not built: {len(stillborn)}")
     return 0
 
 
@@ -444,11 +459,11 @@ def main() -> int:
     parser.add_argument("--list", action="store_true", help="print the table and stop")
     args = parser.parse_args()
     numbers = {int(n) for n in args.numbers.split(",")} if args.numbers else None
-    chosen = [m for number, m in enumerate(MUTANTS, 1)
+    chosen = [(number, m) for number, m in enumerate(MUTANTS, 1)
               if (not args.only or args.only in m.file or args.only in m.find)
               and (numbers is None or number in numbers)]
     if args.list:
-        for number, mutant in enumerate(chosen, 1):
+        for number, mutant in chosen:
             print(f"{number:3} [{mutant.area}] {mutant.file}: {mutant.breaks}")
         return 0
     return run(chosen, Path(args.build))
