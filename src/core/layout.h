@@ -48,6 +48,11 @@ struct Control {
 inline constexpr int ControlCount = 101;
 const std::array<Control, ControlCount>& controls();
 
+// What a screen reader says of a cell shown in `foreColor`: what the colour
+// tells the eye (a decided digit, a digit with one place left, candidates),
+// then the keys that move between cells and click one.
+QString cellDescription(quint32 foreColor);
+
 // The place of a control in controls(), by its name; -1 for no control.
 int indexOf(QStringView name);
 

@@ -45,25 +45,6 @@ template <typename Change> void editDocument(QTextDocument* doc, bool joinUsersE
         doc->setUndoRedoEnabled(true);
 }
 
-// Where two texts differ: the length of the start they share, and of the
-// end they share besides.
-struct Difference {
-    qsizetype same;  // at the start
-    qsizetype sameAtEnd;
-};
-Difference differenceOf(QStringView before, QStringView after)
-{
-    const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype start = 0;
-    while (start < shorter && before[start] == after[start])
-        ++start;
-    qsizetype end = 0;
-    while (end < shorter - start &&
-           before[before.size() - 1 - end] == after[after.size() - 1 - end])
-        ++end;
-    return {start, end};
-}
-
 }  // namespace
 
 BoxEditor::BoxEditor(const Settings& settings, const TextBox& state, int anchor, int caret,
@@ -82,8 +63,6 @@ BoxEditor::BoxEditor(const Settings& settings, const TextBox& state, int anchor,
     setObjectName(settings.name);
     // Its frame shows the window's pointer, its text the text pointer.
     setCursor(Qt::ArrowCursor);
-    setAccessibleName(settings.accessibleName);
-    setAccessibleDescription(settings.accessibleDescription);
 
     // No room between border and text: the glyphs' own side bearings are
     // enough, and "Data" and "Load" need every pixel of their 33-pixel
@@ -177,7 +156,7 @@ void BoxEditor::replaceChangedPart(const QString& formText, double points, bool 
     // line break is one character.
     const QString before = boxtext::shown(shown_.Text);
     const QString after = boxtext::shown(formText);
-    const Difference diff = differenceOf(before, after);
+    const boxtext::Difference diff = boxtext::differenceOf(before, after);
     const qsizetype oldEnd = before.size() - diff.sameAtEnd;
     const qsizetype newEnd = after.size() - diff.sameAtEnd;
     // A place in the old text, in the new one: where the text around it is
@@ -285,6 +264,17 @@ void BoxEditor::keyPressEvent(QKeyEvent* event)
 void BoxEditor::typeKey(QKeyEvent* event)
 {
     const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Ctrl+Return is a command, never a line typed.
+    if (lineBreak && event->modifiers().testFlag(Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    // A box that takes no typing leaves the keys that click it to the box.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (isReadOnly() && plain && (lineBreak || event->key() == Qt::Key_Space)) {
+        event->ignore();
+        return;
+    }
     if (!settings_.shape.multiLine && lineBreak) {
         event->ignore();
         return;
@@ -390,12 +380,20 @@ void BoxEditor::focusInEvent(QFocusEvent* event)
 {
     QTextEdit::focusInEvent(event);
     composedHere_ = false;
+    emit focusGained();
 }
 
 void BoxEditor::focusOutEvent(QFocusEvent* event)
 {
     QTextEdit::focusOutEvent(event);
     emit focusLost();
+}
+
+void BoxEditor::insertBounded(const QString& text)
+{
+    if (isReadOnly())
+        return;
+    insertPlainText(boxtext::fitted(text, room()));
 }
 
 bool BoxEditor::canInsertFromMimeData(const QMimeData* source) const

@@ -24,9 +24,7 @@ public:
     struct Settings {
         BoxPicture::Shape shape;
         bool readOnly = false;
-        QString name;  // object name, and what a screen reader calls it
-        QString accessibleName;
-        QString accessibleDescription;
+        QString name;  // its object name; a screen reader hears its box, not it
     };
 
     // An editor over `parent`, showing `state` with the selection from
@@ -48,6 +46,11 @@ public:
     // not reported again: the box has seen them.
     void handleForBox(QEvent* event);
 
+    // Puts `text` in place of the selection, or at the caret, as much of it
+    // as fits in the box: what a screen reader's edit does. It is the
+    // user's edit, raising edited() and joining the undo history.
+    void insertBounded(const QString& text);
+
     // True when the editor holds something of the user's besides the text:
     // a selection, undo history, a composition or scrolled text.
     bool holdsUserState() const;
@@ -64,6 +67,7 @@ signals:
     void inputCommitted();
     // The user changed the text, now `formText`; never raised by mirror().
     void edited(const QString& formText);
+    void focusGained();
     void focusLost();
 
 protected:

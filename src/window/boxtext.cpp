@@ -1,5 +1,7 @@
 #include "boxtext.h"
 
+#include <algorithm>
+
 #include <QMimeData>
 #include <QTextBoundaryFinder>
 
@@ -68,6 +70,19 @@ QString fitted(const QString& text, qsizetype room)
         cut = at;
     }
     return text.left(cut);
+}
+
+Difference differenceOf(QStringView before, QStringView after)
+{
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype start = 0;
+    while (start < shorter && before[start] == after[start])
+        ++start;
+    qsizetype end = 0;
+    while (end < shorter - start &&
+           before[before.size() - 1 - end] == after[after.size() - 1 - end])
+        ++end;
+    return {start, end};
 }
 
 bool takesText(const QMimeData* data)

@@ -37,6 +37,15 @@ qsizetype formLength(QStringView text);
 // surrogate pair, or between a letter and the marks that go with it.
 QString fitted(const QString& text, qsizetype room);
 
+// Where two texts differ: the length of the start they share, and of the end
+// they share besides (never overlapping the start). The part in between is
+// what changed.
+struct Difference {
+    qsizetype same = 0;
+    qsizetype sameAtEnd = 0;
+};
+Difference differenceOf(QStringView before, QStringView after);
+
 // Whether a box takes what a paste or a drag carries: plain text, never a
 // file (a dropped file is for the window to open).
 bool takesText(const QMimeData* data);

@@ -6,9 +6,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QShortcut>
 
+#include "boxaccessible.h"
 #include "formevents.h"
 #include "layout.h"
 
@@ -48,6 +50,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
             &MainWindow::choosePuzzleFile);
 
+    installBoxAccessibility();
+    describedColour_.fill(~quint32(0));
+
     // Created in the order of the form's controls, later boxes lie over
     // earlier ones where they overlap: each cell over its left and upper
     // neighbour, each digit button over the one above.
@@ -60,6 +65,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
         widget->setObjectName(control.name);
         widget->setAccessibleName(control.spokenName);
         widget->setAccessibleDescription(control.description);
+        // Every control but the message line reacts to clicks.
+        widget->setPressable(control.name != u"Text3");
         // What the user types reaches the form as any gesture does.
         connect(widget, &TextBoxWidget::edited, this,
                 [this, &box, widget] { run([&] { box.Text = widget->formText(); }); });
@@ -111,6 +118,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     });
     for (size_t i = 1; i < byTabIndex.size(); ++i)
         QWidget::setTabOrder(byTabIndex[i - 1].widget, byTabIndex[i].widget);
+    describeState();
 }
 
 MainWindow::~MainWindow()
@@ -133,6 +141,60 @@ void MainWindow::mirror()
 {
     for (const Shown& shown : boxes_)
         shown.widget->mirror(*shown.box);
+    describeState();
+}
+
+void MainWindow::describeState()
+{
+    widgetOf(u"Text4")->setChecked(form_.diagonalMode == 1);
+    widgetOf(u"Text6")->setChecked(form_.autoEliminate == 1);
+    widgetOf(u"Text7")->setChecked(form_.singleView == 1);
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        const quint32 colour = form_.Text1[i].ForeColor;
+        if (colour == describedColour_[i])
+            continue;
+        describedColour_[i] = colour;
+        boxes_[i].widget->setAccessibleDescription(layout::cellDescription(colour));
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        step = -1;
+        break;
+    case Qt::Key_Right:
+        step = 1;
+        break;
+    case Qt::Key_Up:
+        step = -9;
+        break;
+    case Qt::Key_Down:
+        step = 9;
+        break;
+    default:
+        break;
+    }
+    // The cell that has the keyboard, itself or through its editor.
+    int cell = -1;
+    for (int i = 0; i < Korvane::CellCount && step != 0; ++i) {
+        if (boxes_[i].widget->hasKeyboard())
+            cell = i;
+    }
+    if (modifiers != Qt::AltModifier || cell < 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const int next = cell + step;
+    // At the edge of the grid it goes no further.
+    const bool sideways = step == 1 || step == -1;
+    if (next < 0 || next >= Korvane::CellCount || (sideways && next / 9 != cell / 9))
+        return;
+    boxes_[next].widget->takeFocus(Qt::OtherFocusReason);
 }
 
 template <typename Handler> void MainWindow::run(Handler&& handler)

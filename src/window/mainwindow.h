@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -50,6 +51,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Alt and an arrow key move the keyboard to the next cell that way.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The widget of the control named `name`.
@@ -60,6 +63,9 @@ private:
     // `clicked` of the control named `name` runs `handler`.
     template <typename Handler> void onClick(QStringView name, Handler handler);
     void choosePuzzleFile();
+    // What a screen reader hears of the state the captions and colours show:
+    // the two-state buttons' checked state, each cell's meaning.
+    void describeState();
 
     struct Shown {
         TextBox* box;
@@ -68,7 +74,8 @@ private:
 
     MessageBoxPort port_;
     Korvane form_{port_};
-    std::vector<Shown> boxes_;  // in the order of layout::controls()
+    std::vector<Shown> boxes_;                                 // in the order of layout::controls()
+    std::array<quint32, Korvane::CellCount> describedColour_;  // each cell's, as last said
     bool running_ = false;
     FileChooser chooseFile_;
 };

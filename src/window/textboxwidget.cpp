@@ -19,39 +19,28 @@ namespace {
 
 const QColor BorderColour(0x50, 0x50, 0x50);
 
-// A box is an editable text to a screen reader: its place or role as its
-// name, its text as its value.
-class BoxAccessible : public QAccessibleWidget {
+// The mark of the keyboard focus: a frame just inside the box's border, over
+// the box and over its editor. It takes no events and no focus.
+class FocusMark : public QWidget {
 public:
-    explicit BoxAccessible(TextBoxWidget* box) : QAccessibleWidget(box, QAccessible::EditableText)
+    explicit FocusMark(QWidget* box) : QWidget(box)
     {
-    }
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Value)
-            return box()->toPlainText();
-        return QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override
-    {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.editable = !box()->isReadOnly();
-        s.readOnly = box()->isReadOnly();
-        s.multiLine = box()->isMultiLine();
-        s.focusable = true;
-        return s;
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(box->rect());
     }
 
-private:
-    TextBoxWidget* box() const { return static_cast<TextBoxWidget*>(widget()); }
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        QPen pen(QApplication::palette().color(QPalette::Highlight), 2);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+    }
 };
-
-QAccessibleInterface* boxAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("TextBoxWidget") && object && object->isWidgetType())
-        return new BoxAccessible(static_cast<TextBoxWidget*>(object));
-    return nullptr;
-}
 
 }  // namespace
 
@@ -60,12 +49,6 @@ TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* 
                                  design.Centered, lineHeight, qreal(logicalDpiY())}),
       locked_(design.Locked)
 {
-    static const bool accessible = [] {
-        QAccessible::installFactory(boxAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessible);
-
     setGeometry(layout::pixelRect(design));
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(!locked_);
@@ -95,8 +78,7 @@ QTextEdit* TextBoxWidget::editor() const
 QTextEdit* TextBoxWidget::edit()
 {
     if (!editor_) {
-        const BoxEditor::Settings settings{picture_.shape(), locked_, objectName(),
-                                           accessibleName(), accessibleDescription()};
+        const BoxEditor::Settings settings{picture_.shape(), locked_, objectName()};
         editor_ = new BoxEditor(settings, shown_, anchor_, caret_, this);
         connect(editor_, &BoxEditor::pressed, this, &TextBoxWidget::notePress);
         connect(editor_, &BoxEditor::doubleClicked, this, &TextBoxWidget::noteDoubleClick);
@@ -106,7 +88,28 @@ QTextEdit* TextBoxWidget::edit()
                 [this](const QKeyEvent* event) { keyPassedOn_ = event; });
         connect(editor_, &BoxEditor::inputCommitted, this, &TextBoxWidget::inputCommitted);
         connect(editor_, &BoxEditor::edited, this, &TextBoxWidget::editorEdited);
-        connect(editor_, &BoxEditor::focusLost, this, &TextBoxWidget::releaseEditorIfIdle);
+        connect(editor_, &BoxEditor::focusLost, this, [this] {
+            showFocusMark();
+            releaseEditorIfIdle();
+        });
+        connect(editor_, &BoxEditor::focusGained, this, &TextBoxWidget::showFocusMark);
+        // A screen reader follows the caret and the selection in the box.
+        connect(editor_, &QTextEdit::cursorPositionChanged, this, [this] {
+            if (!QAccessible::isActive())
+                return;
+            QAccessibleTextCursorEvent moved(this, editor_->textCursor().position());
+            QAccessible::updateAccessibility(&moved);
+        });
+        connect(editor_, &QTextEdit::selectionChanged, this, [this] {
+            if (!QAccessible::isActive())
+                return;
+            const QTextCursor cursor = editor_->textCursor();
+            QAccessibleTextSelectionEvent selected(this, cursor.selectionStart(),
+                                                   cursor.selectionEnd());
+            QAccessible::updateAccessibility(&selected);
+        });
+        if (focusMark_)
+            focusMark_->raise();
         // The editor takes the box's place in the order of the Tab key, and
         // the keyboard if the box has it.
         QWidget::setTabOrder(this, editor_);
@@ -142,14 +145,124 @@ void TextBoxWidget::giveUpIdleEditor()
     editor_->hide();
     editor_->deleteLater();
     editor_ = nullptr;
+    showFocusMark();
     update();
 }
 
 void TextBoxWidget::editorEdited(const QString& formText)
 {
+    const QString before = picture_.text();
     shown_.Text = formText;
     picture_.setText(boxtext::shown(formText));
+    announceText(before);
     emit edited();
+}
+
+void TextBoxWidget::announceText(const QString& before)
+{
+    if (!QAccessible::isActive())
+        return;
+    const QString& after = picture_.text();
+    const boxtext::Difference diff = boxtext::differenceOf(before, after);
+    const int at = int(diff.same);
+    const QString removed = before.mid(at, before.size() - diff.sameAtEnd - at);
+    const QString inserted = after.mid(at, after.size() - diff.sameAtEnd - at);
+    if (removed.isEmpty() && inserted.isEmpty())
+        return;
+    if (removed.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, at, inserted);
+        QAccessible::updateAccessibility(&event);
+    } else if (inserted.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, at, removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(this, at, removed, inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TextBoxWidget::setChecked(std::optional<bool> checked)
+{
+    if (checked == checked_)
+        return;
+    checked_ = checked;
+    if (!QAccessible::isActive())
+        return;
+    QAccessible::State changed;
+    changed.checkable = true;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TextBoxWidget::click()
+{
+    lastPressed_ = this;
+    emit pressed(Qt::LeftButton, {}, QPointF(rect().center()));
+    emit clicked();
+}
+
+int TextBoxWidget::cursorPosition() const
+{
+    return editor_ ? editor_->textCursor().position() : caret_;
+}
+
+std::pair<int, int> TextBoxWidget::selection() const
+{
+    if (editor_)
+        return {editor_->textCursor().anchor(), editor_->textCursor().position()};
+    return {anchor_, caret_};
+}
+
+void TextBoxWidget::setSelection(int anchor, int caret)
+{
+    const int end = int(toPlainText().size());
+    anchor = std::clamp(anchor, 0, end);
+    caret = std::clamp(caret, 0, end);
+    if (!editor_ && anchor == caret) {
+        anchor_ = caret_ = caret;
+        return;
+    }
+    // A selection is the user's, and shows in an editor.
+    QTextCursor cursor = edit()->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    editor_->setTextCursor(cursor);
+}
+
+void TextBoxWidget::replaceText(int start, int end, const QString& text)
+{
+    if (locked_)
+        return;
+    setSelection(start, end);
+    static_cast<BoxEditor*>(edit())->insertBounded(text);
+    emit inputCommitted();
+}
+
+void TextBoxWidget::takeFocus(Qt::FocusReason reason)
+{
+    if (editor_)
+        editor_->setFocus(reason);
+    else
+        setFocus(reason);
+}
+
+bool TextBoxWidget::hasKeyboard() const
+{
+    return hasFocus() || (editor_ && editor_->hasFocus());
+}
+
+void TextBoxWidget::showFocusMark()
+{
+    const bool show = hasKeyboard();
+    if (!focusMark_) {
+        if (!show)
+            return;
+        focusMark_ = new FocusMark(this);
+    }
+    focusMark_->setVisible(show);
+    if (show)
+        focusMark_->raise();
 }
 
 void TextBoxWidget::mirror(const TextBox& state)
@@ -168,14 +281,12 @@ void TextBoxWidget::mirror(const TextBox& state)
         showColours(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
     shown_ = state;
     if (newText) {
+        const QString before = picture_.text();
         picture_.setText(boxtext::shown(state.Text));
         // A new text keeps the caret where it was, as far as the text reaches.
         const int end = int(toPlainText().size());
         caret_ = anchor_ = std::min(caret_, end);
-        if (QAccessible::isActive()) {
-            QAccessibleValueChangeEvent changed(this, toPlainText());
-            QAccessible::updateAccessibility(&changed);
-        }
+        announceText(before);
         if (editor_)
             releaseEditorIfIdle();
     }
@@ -204,6 +315,7 @@ void TextBoxWidget::focusInEvent(QFocusEvent* event)
     // say) is done; a key or a click before then takes it up at once.
     // A read-only box takes one up only for a key or a gesture that needs it.
     focusReason_ = event->reason();
+    showFocusMark();
     if (locked_)
         return;
     QMetaObject::invokeMethod(
@@ -213,6 +325,12 @@ void TextBoxWidget::focusInEvent(QFocusEvent* event)
                 edit();
         },
         Qt::QueuedConnection);
+}
+
+void TextBoxWidget::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    showFocusMark();
 }
 
 void TextBoxWidget::notePress(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
@@ -405,8 +523,40 @@ void TextBoxWidget::keyReleaseEvent(QKeyEvent* event)
     forwardKey(event);
 }
 
+bool TextBoxWidget::clicksBox(const QKeyEvent* event) const
+{
+    if (!pressable_)
+        return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (lineBreak && modifiers == Qt::ControlModifier)
+        return true;
+    // A box that takes typing types a space and a line; any other is
+    // clicked by them, as a button is.
+    return locked_ && modifiers == Qt::NoModifier && (lineBreak || event->key() == Qt::Key_Space);
+}
+
 void TextBoxWidget::forwardKey(QKeyEvent* event)
 {
+    if (clicksBox(event)) {
+        // The press clicks. The release is the editor's, as any key's is, so
+        // that a cell hears it; a box without an editor needs none for it.
+        event->accept();
+        if (event->type() == QEvent::KeyPress) {
+            if (!event->isAutoRepeat())
+                click();
+        } else if (editor_ && keyPassedOn_ != event) {
+            forward(event);
+        }
+        keyPassedOn_ = nullptr;
+        return;
+    }
+    // A box that takes no typing has no use for the release of a key it did
+    // not take an editor for.
+    if (event->type() == QEvent::KeyRelease && locked_ && !editor_) {
+        event->ignore();
+        return;
+    }
     // A key the editor has had and left alone comes on to the box, its
     // parent, on its way to the window; it is not the editor's again.
     if (keyPassedOn_ == event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QMouseEvent>
 #include <QPointer>
@@ -66,6 +67,33 @@ public:
     // lies.
     BoxPicture& picture() { return picture_; }
 
+    // What the box is to a screen reader and to the keyboard, besides its
+    // text. A pressable box reacts to clicks: Space and Return click it when
+    // it takes no typing, Ctrl+Return always, and a screen reader can press
+    // it. A two-state box says whether it is on; nullopt for any other.
+    void setPressable(bool pressable) { pressable_ = pressable; }
+    bool isPressable() const { return pressable_; }
+    void setChecked(std::optional<bool> checked);
+    std::optional<bool> checked() const { return checked_; }
+
+    // A click as the left mouse button makes it: pressed, then clicked.
+    void click();
+
+    // The caret and the selection, in the text as shown: the editor's while
+    // there is one, else where the editor left them.
+    int cursorPosition() const;
+    std::pair<int, int> selection() const;  // anchor, caret
+    void setSelection(int anchor, int caret);
+    // Replaces the text from `start` to `end` with `text`, as typing would:
+    // within the box's bound, heard by the form as any edit is. Nothing
+    // changes in a read-only box.
+    void replaceText(int start, int end, const QString& text);
+
+    // Gives the keyboard to the box, or to its editor while it has one.
+    void takeFocus(Qt::FocusReason reason);
+    // True while the box or its editor has the keyboard.
+    bool hasKeyboard() const;
+
     // The editor while the user works in the box, or nullptr.
     QTextEdit* editor() const;
     // The editor, taken up for a gesture that needs one.
@@ -75,12 +103,15 @@ signals:
     void pressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF position);
     void clicked();
     void keyReleased(int key, Qt::KeyboardModifiers modifiers);
+    // An input method or a screen reader put text into the box, which raises
+    // no key release of its own.
     void inputCommitted();
     void edited();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -112,6 +143,12 @@ private:
     // Sends an event the box got to its editor, in the editor's coordinates.
     void forward(QEvent* event);
     void forwardKey(QKeyEvent* event);
+    // Whether `event` is a key that clicks this box.
+    bool clicksBox(const QKeyEvent* event) const;
+    // Shows or hides the mark of the keyboard focus.
+    void showFocusMark();
+    // Tells a screen reader how the text shown changed, from `before`.
+    void announceText(const QString& before);
     bool onBorder(QPointF position) const;
 
     BoxPicture picture_;
@@ -129,6 +166,9 @@ private:
     // to the window: not the editor's again.
     const QEvent* keyPassedOn_ = nullptr;
     Qt::FocusReason focusReason_ = Qt::OtherFocusReason;
+    bool pressable_ = false;
+    std::optional<bool> checked_;
+    QWidget* focusMark_ = nullptr;  // drawn over the box, and its editor
 
     // The box that took the last press. A double-click whose first press went
     // to another box is a fresh press for this one.

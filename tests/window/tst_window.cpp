@@ -34,6 +34,7 @@ Q_DECLARE_METATYPE(Opening)
 // Opens a menu or a box over a box; returns what closes it.
 using Opener = std::function<std::function<void()>(TextBoxWidget&)>;
 Q_DECLARE_METATYPE(Opener)
+Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
@@ -85,7 +86,6 @@ private slots:
     void everyControlFollowsTheForm_data();
     void everyControlFollowsTheForm();
     void tabOrder();
-    void screenReaders();
     void textsFitTheirBoxes_data();
     void textsFitTheirBoxes();
     void pictureHitTesting_data();
@@ -106,6 +106,11 @@ private slots:
     void editorsOnlyWhereTheUserWorks();
     void wheelScrollsOnlyATallerText_data();
     void wheelScrollsOnlyATallerText();
+    void keysThatClick_data();
+    void keysThatClick();
+    void altArrowsMoveBetweenCells_data();
+    void altArrowsMoveBetweenCells();
+    void focusMarkOnlyWhereTheKeyboardIs();
     void idleEditorWaitsForLoopsOfItsOwn_data();
     void idleEditorWaitsForLoopsOfItsOwn();
     void editedCellTurnsIntoAMark();
@@ -225,42 +230,6 @@ void TestWindow::tabOrder()
     QCOMPARE(walk(Qt::NoModifier), QStringList(expected) << "Text1_0");
     std::reverse(expected.begin(), expected.end());
     QCOMPARE(walk(Qt::ShiftModifier), QStringList{"Text1_0"} << expected);
-}
-
-// What a screen reader says: a cell's row and column, any other box's role,
-// no two alike; and as the value the text the box shows now.
-void TestWindow::screenReaders()
-{
-    QSet<QString> names;
-    for (const QString& name : controlNames()) {
-        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box(name));
-        QVERIFY(reader);
-        names << reader->text(QAccessible::Name);
-        QCOMPARE(reader->text(QAccessible::Value), box(name)->toPlainText());
-    }
-    QVERIFY(!names.contains(QString()));
-    QCOMPARE(names.size(), controlNames().size());
-
-    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(box("Text1_22"));
-    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("3行5列"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text1_0"))->text(QAccessible::Name),
-             QStringLiteral("1行1列"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text9_1"))->text(QAccessible::Name),
-             QStringLiteral("Data Load"));
-
-    QCOMPARE(cell->role(), QAccessible::EditableText);
-    QCOMPARE(cell->state().editable, true);
-    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text2_9"))->state().readOnly, true);
-
-    window->form().Text1[22].Text = QStringLiteral("47");
-    window->mirror();
-    QCOMPARE(cell->text(QAccessible::Value), QStringLiteral("47"));
-    // The cell's editor, which takes the keyboard, speaks under its name.
-    QCOMPARE(
-        QAccessible::queryAccessibleInterface(box("Text1_22")->edit())->text(QAccessible::Name),
-        QStringLiteral("3行5列"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(box("Text7"))->text(QAccessible::Description),
-             QStringLiteral("選んだ数字が入りうるマスだけを表示します"));
 }
 
 void TestWindow::textsFitTheirBoxes_data()
@@ -688,6 +657,149 @@ void TestWindow::editorsOnlyWhereTheUserWorks()
     // A palette click needs none.
     clickOn(*window, "Text2_4");
     QTRY_COMPARE(editing(), QStringList{"Text1_3"});
+}
+
+// The keys that click a focused control run what a left click runs, and a
+// box that takes typing still types a space and a line.
+void TestWindow::keysThatClick_data()
+{
+    QTest::addColumn<QStringList>("before");  // clicks first
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<Setup>("expected");  // the same, by mouse, on a fresh window
+
+    const Qt::KeyboardModifiers none;
+    const Qt::KeyboardModifiers ctrl(Qt::ControlModifier);
+    const auto clicked = [](QStringList names) {
+        return Setup([names](Korvane& k) {
+            for (const QString& name : names) {
+                if (name.startsWith(u"Text1_"))
+                    k.Text1_click(name.mid(6).toInt());
+                else if (name.startsWith(u"Text2_"))
+                    k.Text2_click(name.mid(6).toInt());
+                else if (name == u"Text4")
+                    k.Text4_click();
+                else if (name == u"Text6")
+                    k.Text6_Click();
+                else if (name == u"Text7")
+                    clickSingleNumber(k);
+                else if (name == u"Text10")
+                    k.Text10_click();
+            }
+        });
+    };
+    QTest::newRow("Space on a palette digit")
+        << QStringList{} << "Text2_4" << int(Qt::Key_Space) << none << clicked({"Text2_4"});
+    // A press, a drag or a key release may have given it an editor.
+    QTest::newRow("Space on a palette digit that holds an editor")
+        << QStringList{"edit"} << "Text2_4" << int(Qt::Key_Space) << none << clicked({"Text2_4"});
+    QTest::newRow("Return on the puzzle type")
+        << QStringList{} << "Text4" << int(Qt::Key_Return) << none << clicked({"Text4"});
+    QTest::newRow("Enter on the keypad on continuous elimination")
+        << QStringList{"Text2_4", "Text1_40"} << "Text10" << int(Qt::Key_Enter)
+        << Qt::KeyboardModifiers(Qt::KeypadModifier) << clicked({"Text2_4", "Text1_40", "Text10"});
+    QTest::newRow("Space on continuous elimination")
+        << QStringList{"Text6", "Text2_4", "Text1_40"} << "Text10" << int(Qt::Key_Space) << none
+        << clicked({"Text6", "Text2_4", "Text1_40", "Text10"});
+    QTest::newRow("Ctrl+Return on automatic elimination")
+        << QStringList{} << "Text6" << int(Qt::Key_Return) << ctrl << clicked({"Text6"});
+    QTest::newRow("Ctrl+Return on a cell places the digit")
+        << QStringList{"Text2_4"} << "Text1_40" << int(Qt::Key_Return) << ctrl
+        << Setup([=](Korvane& k) {
+               clicked({"Text2_4", "Text1_40"})(k);
+               k.Text1_KeyUp(40, 0x0D, 2);  // its key release, as every key's
+           });
+    QTest::newRow("Ctrl+Return on the single-number display: press, then click")
+        << QStringList{"Text2_2"} << "Text7" << int(Qt::Key_Return) << ctrl
+        << clicked({"Text2_2", "Text7"});
+    QTest::newRow("Space in a box that takes typing is typed")
+        << QStringList{} << "Text9_0" << int(Qt::Key_Space) << none
+        << Setup([](Korvane& k) { k.Text9[0].Text = QStringLiteral(" Data\r\nSave\r\n"); });
+}
+
+void TestWindow::keysThatClick()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, name);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(Setup, expected);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    TextBoxWidget* target = box(name);
+    if (before == QStringList{"edit"})
+        target->edit();
+    else
+        clickAll(*window, before);
+    target->takeFocus(Qt::TabFocusReason);
+    QCoreApplication::sendPostedEvents();
+    QTest::keyClick(window->windowHandle(), Qt::Key(key), modifiers);
+    QCoreApplication::sendPostedEvents();
+
+    FakePort port;
+    Korvane fresh(port);
+    expected(fresh);
+    QCOMPARE(formState(window->form()), formState(fresh));
+}
+
+void TestWindow::altArrowsMoveBetweenCells_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::newRow("right") << 40 << int(Qt::Key_Right) << 41;
+    QTest::newRow("left") << 40 << int(Qt::Key_Left) << 39;
+    QTest::newRow("up") << 40 << int(Qt::Key_Up) << 31;
+    QTest::newRow("down") << 40 << int(Qt::Key_Down) << 49;
+    QTest::newRow("no further right at the edge") << 44 << int(Qt::Key_Right) << 44;
+    QTest::newRow("no further left at the edge") << 36 << int(Qt::Key_Left) << 36;
+    QTest::newRow("no further up at the top") << 4 << int(Qt::Key_Up) << 4;
+    QTest::newRow("no further down at the bottom") << 76 << int(Qt::Key_Down) << 76;
+}
+
+void TestWindow::altArrowsMoveBetweenCells()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const auto cell = [this](int i) { return box(QStringLiteral("Text1_%1").arg(i)); };
+    cell(from)->takeFocus(Qt::TabFocusReason);
+    QCoreApplication::sendPostedEvents();
+    // As the platform delivers keys: to the window, on to the focus.
+    QTest::keyClick(window->windowHandle(), Qt::Key(key), Qt::AltModifier);
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(cell(to)->hasKeyboard());
+    // A bare arrow moves the caret, not the keyboard.
+    QTest::keyClick(window->windowHandle(), Qt::Key(key));
+    QVERIFY(cell(to)->hasKeyboard());
+}
+
+// The mark shows on the control that has the keyboard, and only there.
+void TestWindow::focusMarkOnlyWhereTheKeyboardIs()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const auto marked = [this] {
+        QStringList names;
+        for (const QString& name : controlNames()) {
+            for (QWidget* child : box(name)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child->isVisible() && !qobject_cast<QTextEdit*>(child))
+                    names << name;
+            }
+        }
+        return names;
+    };
+    box("Text2_4")->takeFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(marked(), QStringList{"Text2_4"});
+    box("Text1_40")->takeFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(marked(), QStringList{"Text1_40"});
+    QTRY_VERIFY(box("Text1_40")->editor());
+    box("Text1_40")->editor()->clearFocus();
+    QTRY_COMPARE(marked(), QStringList());
 }
 
 // The wheel scrolls a box whose text goes on below it; over any other box it

@@ -1,0 +1,324 @@
+// The window as a screen reader meets it, on the Qt side of the bridge: each
+// box one object with its name, role, text, states and actions, and the
+// events a reader follows. It runs on X with an accessibility bus, so that
+// accessibility is on, with a recorder installed before the first box: it
+// hears what the platform's bridge would.
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextEdit>
+
+#include "gestures.h"
+
+namespace {
+
+struct Heard {
+    QAccessible::Event type;
+    QObject* object;
+    QString text;  // inserted or removed text, where there is one
+};
+QList<Heard> heard;
+
+void record(QAccessibleEvent* event)
+{
+    QString text;
+    if (event->type() == QAccessible::TextInserted)
+        text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+    else if (event->type() == QAccessible::TextRemoved)
+        text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+    else if (event->type() == QAccessible::TextUpdated)
+        text = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    heard.append({event->type(), event->object(), text});
+}
+
+bool isTextEvent(QAccessible::Event type)
+{
+    return type == QAccessible::TextInserted || type == QAccessible::TextRemoved ||
+           type == QAccessible::TextUpdated;
+}
+
+QAccessibleInterface* readerOf(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+}  // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyControl_data();
+    void everyControl();
+    void cellsSayWhatTheirColourShows();
+    void oneTextObjectPerBox();
+    void pressActionsPlay();
+    void checkedStates();
+    void editsGoInAsTyping();
+    void eventsAReaderFollows();
+
+private:
+    std::unique_ptr<MainWindow> window;
+    TextBoxWidget* box(const QString& name) { return boxNamed(*window, name); }
+};
+
+void TestAccessibility::initTestCase()
+{
+    QAccessible::installUpdateHandler(record);
+    // Only a platform with a bridge to a screen reader turns accessibility
+    // on: this test runs on X with an accessibility bus (tests/e2e).
+    QTRY_VERIFY2(QAccessible::isActive(),
+                 "no accessibility bus: run through tests/e2e/screen-reader.sh");
+}
+
+void TestAccessibility::init()
+{
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    heard.clear();
+}
+
+void TestAccessibility::cleanup()
+{
+    window.reset();
+}
+
+// Name, role, actions and text of every control.
+void TestAccessibility::everyControl_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<bool>("press");
+
+    using A = QAccessible;
+    for (int i = 0; i < Korvane::CellCount; ++i) {
+        QTest::addRow("cell %d", i)
+            << QStringLiteral("Text1_%1").arg(i)
+            << QStringLiteral("%1行%2列").arg(i / 9 + 1).arg(i % 9 + 1) << A::EditableText << true;
+    }
+    for (int d = 1; d <= 9; ++d)
+        QTest::addRow("digit %d", d) << QStringLiteral("Text2_%1").arg(d - 1)
+                                     << QStringLiteral("数字%1").arg(d) << A::Button << true;
+    const QList<std::tuple<const char*, const char*, QAccessible::Role, bool>> others{
+        {"Text2_9", "部分取消", A::Button, true},
+        {"Text2_10", "修正", A::Button, true},
+        {"Text3", "メッセージ", A::StaticText, false},
+        {"Text4", "問題の種類", A::Button, true},
+        {"Text5", "全部取消", A::Button, true},
+        {"Text6", "自動消去", A::EditableText, true},
+        {"Text7", "単数表示", A::EditableText, true},
+        {"Text8", "全数表示", A::EditableText, true},
+        {"Text9_0", "Data Save", A::EditableText, true},
+        {"Text9_1", "Data Load", A::EditableText, true},
+        {"Text10", "連続消去", A::Button, true},
+    };
+    for (const auto& [name, spoken, role, press] : others)
+        QTest::newRow(name) << name << QString::fromUtf8(spoken) << role << press;
+}
+
+void TestAccessibility::everyControl()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, spoken);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(bool, press);
+
+    QAccessibleInterface* reader = readerOf(box(name));
+    QVERIFY(reader);
+    QCOMPARE(reader->text(QAccessible::Name), spoken);
+    QCOMPARE(reader->role(), role);
+    QCOMPARE(reader->actionInterface()->actionNames().contains(
+                 QAccessibleActionInterface::pressAction()),
+             press);
+    QCOMPARE(reader->state().editable, role == QAccessible::EditableText);
+    QVERIFY(reader->state().focusable);
+    QAccessibleTextInterface* text = reader->textInterface();
+    QVERIFY(text);
+    const QString shown = box(name)->toPlainText();
+    QCOMPARE(text->characterCount(), int(shown.size()));
+    QCOMPARE(text->text(0, text->characterCount()), shown);
+    QCOMPARE(reader->editableTextInterface() != nullptr, role == QAccessible::EditableText);
+    // A pressable box tells how the keyboard clicks it.
+    if (press) {
+        QVERIFY2(reader->text(QAccessible::Description).contains(QStringLiteral("Enter")),
+                 qPrintable(reader->text(QAccessible::Description)));
+    }
+}
+
+void TestAccessibility::cellsSayWhatTheirColourShows()
+{
+    Korvane& form = window->form();
+    form.Text6_Click();
+    form.Text2_click(4);
+    form.Text1_click(40);  // a decided 5
+    setCandidates(form, 0, QStringLiteral("123"));
+    window->mirror();
+    const auto said = [this](int cell) {
+        return readerOf(box(QStringLiteral("Text1_%1").arg(cell)))->text(QAccessible::Description);
+    };
+    QVERIFY2(said(40).startsWith(QStringLiteral("確定した数字")), qPrintable(said(40)));
+    QVERIFY2(said(0).startsWith(QStringLiteral("候補の数字")), qPrintable(said(0)));
+    // Row 4 has its 5 in cell 40; row 0 loses every 5 but one by hand.
+    for (int cell = 1; cell < 9; ++cell)
+        setCandidates(form, cell, QStringLiteral("12346789"));
+    form.FindHiddenSingles();
+    window->mirror();
+    QCOMPARE(box("Text1_0")->toPlainText(), QStringLiteral("123"));
+    QVERIFY(said(0).startsWith(QStringLiteral("候補の数字")));
+    setCandidates(form, 0, QStringLiteral("1235"));
+    form.FindHiddenSingles();
+    window->mirror();
+    QCOMPARE(box("Text1_0")->toPlainText(), QStringLiteral("5"));
+    QVERIFY2(said(0).startsWith(QStringLiteral("ここにしか入らない数字")), qPrintable(said(0)));
+    QVERIFY(said(0).contains(QStringLiteral("Alt+矢印キー")));
+}
+
+// While a box holds an editor, it is still one object with the same text:
+// no child, no second object under the same name.
+void TestAccessibility::oneTextObjectPerBox()
+{
+    TextBoxWidget* cell = box("Text1_22");
+    QAccessibleInterface* reader = readerOf(cell);
+    cell->takeFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(cell->editor() && cell->editor()->hasFocus());
+    QCOMPARE(reader->childCount(), 0);
+    QVERIFY(reader->state().focused);
+    QAccessibleTextInterface* text = reader->textInterface();
+    QCOMPARE(text->text(0, -1), QStringLiteral("123456789"));
+
+    QTextCursor cursor = cell->editor()->textCursor();
+    cursor.setPosition(2);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    cell->editor()->setTextCursor(cursor);
+    QCOMPARE(text->cursorPosition(), 5);
+    QCOMPARE(text->selectionCount(), 1);
+    int start = 0, end = 0;
+    text->selection(0, &start, &end);
+    QCOMPARE(QPair(start, end), QPair(2, 5));
+    // A character's place, and the character at a place, as the editor has
+    // them.
+    const QRect third = text->characterRect(2);
+    QVERIFY(!third.isEmpty());
+    QCOMPARE(text->offsetAtPoint(third.center() - QPoint(third.width() / 4, 0)), 2);
+
+    // The window's focus is the box, never the editor.
+    bool editorHeard = false;
+    for (const Heard& h : std::as_const(heard))
+        editorHeard = editorHeard || h.object == cell->editor();
+    QVERIFY(!editorHeard);
+}
+
+// A press action does what a click does, in the same order: the palette,
+// a cell, and the single-number display's press before its click.
+void TestAccessibility::pressActionsPlay()
+{
+    const auto press = [this](const char* name) {
+        readerOf(box(name))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::sendPostedEvents();
+    };
+    press("Text2_4");
+    QCOMPARE(window->form().selectedValue, QStringLiteral("5"));
+    press("Text1_30");
+    QCOMPARE(box("Text1_30")->toPlainText(), QStringLiteral("5"));
+    press("Text2_4");
+    press("Text7");
+    QCOMPARE(window->form().singleView, 1);
+    QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("単数表示")));
+    press("Text8");
+    QCOMPARE(window->form().singleView, 0);
+}
+
+void TestAccessibility::checkedStates()
+{
+    const auto checked = [this](const char* name) {
+        const QAccessible::State s = readerOf(box(name))->state();
+        return s.checkable ? int(s.checked) : -1;
+    };
+    QCOMPARE(checked("Text6"), 0);
+    QCOMPARE(checked("Text4"), 0);
+    QCOMPARE(checked("Text7"), 0);
+    QCOMPARE(checked("Text5"), -1);
+    clickAll(*window, {"Text6", "Text4", "Text2_2", "Text7"});
+    QCOMPARE(checked("Text6"), 1);
+    QCOMPARE(checked("Text4"), 1);
+    QCOMPARE(checked("Text7"), 1);
+    int changes = 0;
+    for (const Heard& h : std::as_const(heard))
+        changes += h.type == QAccessible::StateChanged && h.object == box("Text6");
+    QCOMPARE(changes, 1);
+}
+
+// A reader's edit is typing: bounded, and the form's handler runs after it.
+void TestAccessibility::editsGoInAsTyping()
+{
+    QAccessibleEditableTextInterface* edit = readerOf(box("Text1_12"))->editableTextInterface();
+    edit->replaceText(0, 9, QStringLiteral("５７"));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(window->form().candidates[12], QStringLiteral("57"));
+    QCOMPARE(box("Text1_12")->toPlainText(), QStringLiteral("57"));
+    QCOMPARE(window->form().restorePending, 1);
+    edit->insertText(2, QString(5000, u'1'));
+    QCOMPARE(window->form().Text1[12].Text.size(), 1000);
+    QVERIFY(!readerOf(box("Text2_0"))->editableTextInterface());
+}
+
+// What a reader hears: the box's own events for its text and caret, none of
+// them while an editor is made, filled or given up.
+void TestAccessibility::eventsAReaderFollows()
+{
+    TextBoxWidget* cell = box("Text1_5");
+    const auto textEventsOf = [](QObject* object) {
+        QStringList texts;
+        for (const Heard& h : std::as_const(heard)) {
+            if (h.object == object && isTextEvent(h.type))
+                texts << h.text;
+        }
+        return texts;
+    };
+
+    // Keyboard in and out: an editor is made and given up, nothing heard of
+    // it but the focus, which is the box's.
+    cell->takeFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(cell->editor() && cell->editor()->hasFocus());
+    box("Text1_6")->takeFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(!cell->editor());
+    QCOMPARE(textEventsOf(cell), QStringList());
+    QStringList focused;
+    for (const Heard& h : std::as_const(heard)) {
+        if (h.type == QAccessible::Focus)
+            focused << h.object->objectName();
+    }
+    QCOMPARE(focused, (QStringList{"Text1_5", "Text1_6"}));
+
+    // Typing: the box tells of the text and the caret.
+    heard.clear();
+    TextBoxWidget* typed = box("Text1_6");
+    QTest::keyClick(typed, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(typed, Qt::Key_Backspace);
+    QCOMPARE(textEventsOf(typed), QStringList{QStringLiteral("9")});
+    bool caret = false;
+    for (const Heard& h : std::as_const(heard))
+        caret = caret || (h.type == QAccessible::TextCaretMoved && h.object == typed);
+    QVERIFY(caret);
+
+    // The form's change of a text, as one change of that box only.
+    heard.clear();
+    window->form().Text1[7].Text = QStringLiteral("47");
+    window->mirror();
+    QCOMPARE(textEventsOf(box("Text1_7")), QStringList{QStringLiteral("47")});
+    int boxesHeard = 0;
+    for (const Heard& h : std::as_const(heard))
+        boxesHeard += isTextEvent(h.type);
+    QCOMPARE(boxesHeard, 1);
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
