@@ -52,6 +52,7 @@ T, ED, PI, W = ("src/window/boxtext.cpp", "src/window/boxeditor.cpp",
                 "src/window/boxpicture.cpp", "src/window/textboxwidget.cpp")
 MW, FE, MB = ("src/window/mainwindow.cpp", "src/window/formevents.cpp",
               "src/window/messageboxport.cpp")
+AC = "src/window/boxaccessible.cpp"
 
 MUTANTS = [
     # ---- the engine ----
@@ -287,10 +288,11 @@ MUTANTS = [
            "an editor is given up under its open menu"),
     Mutant(W, "        QApplication::activeModalWidget()) {", "        false) {",
            "an editor is given up while a message box is open"),
-    Mutant(W, "    picture_.setText(boxtext::shown(formText));\n    emit edited();", "    emit edited();",
+    Mutant(W, "    picture_.setText(boxtext::shown(formText));\n    announceText(before);",
+           "    announceText(before);",
            "the box's picture forgets what the user typed"),
-    Mutant(W, "    focusReason_ = event->reason();\n    if (locked_)\n        return;",
-           "    focusReason_ = event->reason();", "a read-only box takes an editor on focus"),
+    Mutant(W, "    showFocusMark();\n    if (locked_)\n        return;", "    showFocusMark();",
+           "a read-only box takes an editor on focus"),
     Mutant(W, "    if (!picture_.taller()) {", "    if (picture_.taller()) {",
            "the wheel scrolls a box whose text fits"),
     # ---- the window ----
@@ -321,13 +323,58 @@ MUTANTS = [
            "a prompt is read as markup"),
     Mutant(MB, "    if (beforeOpen_)\n        beforeOpen_();\n", "",
            "a box opens over a board not yet shown"),
+    # ---- for screen readers and the keyboard ----
+    Mutant(AC, "return box()->isPressable() ? QAccessible::Button : QAccessible::StaticText;",
+           "return QAccessible::StaticText;", "buttons are plain text to a screen reader"),
+    Mutant(AC, "    int childCount() const override { return 0; }\n", "",
+           "a box's editor shows as a second object under the same name"),
+    Mutant(AC, "    if (event->type() != QAccessible::Focus || lastFocus == box)\n        return;",
+           "    if (lastFocus == box) {\n        handOn(event);\n        return;\n    }",
+           "an editor's own events reach the screen reader"),
+    Mutant(AC, "QMetaObject::invokeMethod(box(), &TextBoxWidget::click, Qt::QueuedConnection);",
+           "QMetaObject::invokeMethod(box(), &TextBoxWidget::clicked, Qt::QueuedConnection);",
+           "a press action skips the mouse-down of the single-number display"),
+    Mutant(AC, "            s.checked = *checked;", "", "a two-state control never reads as checked"),
+    Mutant(W, "    if (lineBreak && modifiers == Qt::ControlModifier)\n        return true;", "",
+           "Ctrl+Return clicks nothing"),
+    Mutant(W, "return locked_ && modifiers == Qt::NoModifier && (lineBreak || event->key() == Qt::Key_Space);",
+           "return modifiers == Qt::NoModifier && (lineBreak || event->key() == Qt::Key_Space);",
+           "a box that takes typing is clicked by Space instead of typing it"),
+    Mutant(W, "        if (event->type() == QEvent::KeyPress) {\n            if (!event->isAutoRepeat())",
+           "        if (event->type() == QEvent::KeyPress) {\n            if (true)",
+           "a held Space clicks again and again"),
+    Mutant(W, "    if (event->type() == QEvent::KeyRelease && locked_ && !editor_) {",
+           "    if (false) {", "a button takes an editor that swallows the next Space"),
+    Mutant(W, "    if (removed.isEmpty() && inserted.isEmpty())\n        return;\n    if (removed.isEmpty()) {",
+           "    if (removed.isEmpty() && inserted.isEmpty())\n        return;\n    if (false) {",
+           "an insertion is told as a change of the whole"),
+    Mutant(W, "    const bool show = hasKeyboard();", "    const bool show = hasFocus();",
+           "the focus mark leaves a cell as soon as its editor has the keyboard"),
+    Mutant(ED, "    if (lineBreak && event->modifiers().testFlag(Qt::ControlModifier)) {",
+           "    if (false) {", "Ctrl+Return types a line into a cell"),
+    Mutant(MW, "if (next < 0 || next >= Korvane::CellCount || (sideways && next / 9 != cell / 9))",
+           "if (next < 0 || next >= Korvane::CellCount)", "Alt+Right at a row's end wraps to the next row"),
+    Mutant(MW, "    widgetOf(u\"Text6\")->setChecked(form_.autoEliminate == 1);",
+           "    widgetOf(u\"Text6\")->setChecked(form_.diagonalMode == 1);",
+           "自動消去 reads as checked with the puzzle type"),
+    Mutant(MW, "widget->setPressable(control.name != u\"Text3\");", "widget->setPressable(true);",
+           "the message line is a button"),
+    Mutant(L, "    if (foreColor == Colors::DecidedDigit)\n        meaning = QStringLiteral(\"確定した数字\");", "",
+           "a decided digit is said to be a candidate"),
 ]
 
 CORE_TESTS = ["tst_cells", "tst_engine", "tst_commands", "tst_storage", "tst_puzzlefile",
               "tst_fuzz_corpus", "tst_oracle"]
-WINDOW_TESTS = ["tst_viewrules", "tst_messagebox", "tst_window", "tst_look", "tst_gestures"]
+WINDOW_TESTS = ["tst_viewrules", "tst_messagebox", "tst_window", "tst_look", "tst_gestures",
+                "screen-reader"]
 TEST_FOLDER = {name: "tests/core" for name in CORE_TESTS}
 TEST_FOLDER.update({name: "tests/window" for name in WINDOW_TESTS})
+# The screen reader's view needs an X display and an accessibility bus: it
+# runs through its end-to-end script, on the program and tst_accessibility.
+SCREEN_READER = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "dbus-run-session", "--",
+                 "bash", str(ROOT / "tests/e2e/screen-reader.sh"), "src/app/korvane",
+                 "tests/window/tst_accessibility", str(ROOT / "samples/mondai.txt")]
+BUILT_FOR = {"screen-reader": ["korvane", "tst_accessibility"]}
 TIMEOUT = 120
 
 
@@ -335,6 +382,13 @@ def tests_for(mutant: Mutant) -> list[str]:
     # The core's own tests first; a fault in the core that only the window
     # notices still counts as caught.
     return CORE_TESTS + WINDOW_TESTS if mutant.area == "core" else WINDOW_TESTS
+
+
+def targets_of(tests: list[str]) -> list[str]:
+    targets = []
+    for name in tests:
+        targets += BUILT_FOR.get(name, [name])
+    return targets
 
 
 def configure(build: Path) -> None:
@@ -353,9 +407,9 @@ def build_targets(build: Path, targets: list[str]) -> bool:
 
 def test_fails(build: Path, name: str) -> bool:
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", KORVANE_GESTURE_SECONDS="8")
-    exe = build / TEST_FOLDER[name] / name
+    command = SCREEN_READER if name == "screen-reader" else [str(build / TEST_FOLDER[name] / name)]
     try:
-        done = subprocess.run([str(exe)], cwd=build, env=env, stdout=subprocess.DEVNULL,
+        done = subprocess.run(command, cwd=build, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=TIMEOUT)
     except subprocess.TimeoutExpired:
         return True  # a hang is noticed too
@@ -388,7 +442,7 @@ class Restorer:
 def run(mutants: list[tuple[int, Mutant]], build: Path) -> int:
     configure(build)
     every_test = CORE_TESTS + WINDOW_TESTS
-    if not build_targets(build, every_test):
+    if not build_targets(build, targets_of(every_test)):
         print("the unmutated program does not build", file=sys.stderr)
         return 1
     unmutated_failures = [name for name in every_test if test_fails(build, name)]
@@ -416,7 +470,7 @@ def run(mutants: list[tuple[int, Mutant]], build: Path) -> int:
             restorer.apply(path, original, text.replace(mutant.find, mutant.replace).encode())
             killer = None
             for name in tests_for(mutant):
-                if not build_targets(build, [name]):
+                if not build_targets(build, targets_of([name])):
                     killer = "(does not build)"
                     break
                 if test_fails(build, name):
@@ -432,7 +486,7 @@ def run(mutants: list[tuple[int, Mutant]], build: Path) -> int:
         results[mutant.area][outcome].append((mutant, killer))
         print(f"{label}: {outcome}{' by ' + killer if killer else ''} "
               f"({time.monotonic() - started:.0f} s)", flush=True)
-    build_targets(build, every_test)  # back to the program as it is
+    build_targets(build, targets_of(every_test))  # back to the program as it is
 
     print()
     for area, outcome in results.items():
