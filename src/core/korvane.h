@@ -132,6 +132,22 @@ public:
     // Whether a puzzle file may be opened now: not in the single-number
     // display, where Data Load waits too.
     bool canOpenPuzzleFile() const { return singleView == 0; }
+    // A puzzle pasted from the clipboard, in any shape a puzzle file may
+    // have: placed as Data Load places a puzzle read from the puzzle file.
+    // A text that is not a puzzle changes nothing but the message line.
+    // Waits, as Data Load does, in the single-number display.
+    void PastePuzzle(const QString& text);
+    // The decided digits as one line of 81 characters, "." for every cell
+    // not decided (or decided as something other than a digit).
+    QString PuzzleLine() const;
+    // The board as shown: nine lines, each cell's text padded to its
+    // column's width, "|" between boxes and a rule between bands.
+    QString CandidateGrid() const;
+    // Writes the decided digits to `path` as a drawn grid, all of the file
+    // or nothing of it. On success the file becomes the puzzle file that
+    // Data Load reads; a failure is told in a message box naming the file
+    // and the reason, and changes nothing.
+    bool SavePuzzleFile(const QString& path);
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit
@@ -207,4 +223,10 @@ private:
     // Data Load, reading the puzzle file first when `readFile`. When the user
     // cancels the read, nothing changes.
     void loadGrid(bool readFile);
+    // What Data Save keeps of decided cell i: its digit, which the
+    // single-number display may have stashed away.
+    const QString& decidedText(int i) const
+    {
+        return singleView == 1 ? stashedText[i] : Text1[i].Text;
+    }
 };

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include "digits.h"
 
@@ -20,6 +21,10 @@ namespace {
 // bytes in either encoding, so the rest of a long line is skipped unstored.
 constexpr qsizetype KeptBytesPerLine = 128;
 constexpr qsizetype LineCharacters = 19;
+// An exchange row of 81 cells with a separator between each two, in
+// three-byte characters, still fits.
+constexpr qsizetype ExchangeLineBytes = 1024;
+constexpr int CellCount = 81;
 constexpr QByteArrayView Utf8Bom("\xEF\xBB\xBF");
 
 // Checks a byte stream for well-formed UTF-8, fed in pieces.
@@ -78,11 +83,16 @@ private:
     bool nonAscii_ = false;
 };
 
-// Splits the byte stream into at most 19 lines, keeping the start of each.
-// Line ends never occur inside a multi-byte character of either encoding, so
-// splitting before decoding is safe.
+class ExchangeReader;
+
+// Splits the byte stream into lines: the first 19, keeping the start of each,
+// for the drawn grid, and the lines an exchange shape is made of, which go to
+// `exchange`. Line ends never occur inside a multi-byte character of either
+// encoding, so splitting before decoding is safe.
 class LineCollector {
 public:
+    explicit LineCollector(ExchangeReader& exchange) : exchange_(exchange) {}
+
     // Feeds the next piece of the file; returns false once enough is read.
     bool feed(const char* data, qsizetype size)
     {
@@ -109,61 +119,30 @@ public:
             atStart_ = false;
             takeBytes(head_.constData(), head_.size());
         }
-        if (lineOpen_ && lines_.size() < LinesRead) {
-            lines_.append(current_);
-            lineOpen_ = false;
-        }
+        if (lineOpen_)
+            endLine();
     }
 
-    bool done() const { return lines_.size() >= LinesRead; }
     const QList<QByteArray>& lines() const { return lines_; }
     // A mark, or a non-ASCII character, says UTF-8, but only where the rest
     // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
+    // Only the lines of the drawn grid count.
     bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
 
 private:
-    bool takeBytes(const char* data, qsizetype size)
-    {
-        qsizetype i = 0;
-        while (i < size && !done()) {
-            if (afterCr_) {
-                afterCr_ = false;
-                if (data[i] == '\n') {
-                    utf8_.feed(data + i, 1);
-                    ++i;
-                    continue;
-                }
-            }
-            const char* start = data + i;
-            const qsizetype rest = size - i;
-            const void* lf = std::memchr(start, '\n', static_cast<size_t>(rest));
-            const void* cr = std::memchr(start, '\r', static_cast<size_t>(rest));
-            qsizetype end = rest;
-            if (lf)
-                end = static_cast<const char*>(lf) - start;
-            if (cr)
-                end = std::min<qsizetype>(end, static_cast<const char*>(cr) - start);
+    bool drawnDone() const { return lines_.size() >= LinesRead; }
+    bool exchangeDone() const;
+    bool done() const { return drawnDone() && exchangeDone(); }
 
-            utf8_.feed(start, end);
-            if (current_.size() < KeptBytesPerLine)
-                current_.append(start, std::min(end, KeptBytesPerLine - current_.size()));
-            lineOpen_ = true;
-            i += end;
-            if (i == size)
-                break;  // the line goes on in the next piece
+    bool takeBytes(const char* data, qsizetype size);
+    void endLine();
 
-            afterCr_ = data[i] == '\r';
-            utf8_.feed(data + i, 1);
-            ++i;
-            lines_.append(current_);
-            current_.clear();
-            lineOpen_ = false;
-        }
-        return !done();
-    }
-
+    ExchangeReader& exchange_;
     QList<QByteArray> lines_;
-    QByteArray current_;
+    QByteArray current_;       // the drawn grid's line
+    QByteArray exchangeLine_;  // the same line, for an exchange shape
+    bool exchangeLineLong_ = false;
+    qsizetype bytesSeen_ = 0;
     QByteArray head_;
     Utf8Check utf8_;
     bool atStart_ = true;
@@ -243,6 +222,183 @@ QString decodeUtf8(QByteArrayView bytes)
     return out;
 }
 
+// Decodes one line by itself: as UTF-8 where it is UTF-8, else as
+// Windows-31J.
+QString decodeLine(QByteArrayView bytes)
+{
+    Utf8Check check;
+    check.feed(bytes.data(), bytes.size());
+    return check.valid() ? decodeUtf8(bytes) : decodeWindows31J(bytes, bytes.size());
+}
+
+enum class LineKind { Blank, Comment, Rule, Other };
+
+// What a line is to an exchange shape, told from its bytes, which are ASCII
+// for all but Other in either encoding.
+LineKind kindOf(QByteArrayView bytes)
+{
+    qsizetype first = 0;
+    while (first < bytes.size() && (bytes[first] == ' ' || bytes[first] == '\t'))
+        ++first;
+    if (first == bytes.size())
+        return LineKind::Blank;
+    if (bytes[first] == '#')
+        return LineKind::Comment;
+    bool ruled = false;
+    for (const char b : bytes) {
+        if (b == '-' || b == '+' || b == '=')
+            ruled = true;
+        else if (b != '*' && b != '|' && b != ' ' && b != '\t')
+            return LineKind::Other;
+    }
+    return ruled ? LineKind::Rule : LineKind::Other;
+}
+
+constexpr QChar NoGiven = u'.';
+
+// The cells of an exchange row, a digit or NoGiven each, or nothing where the
+// line holds what is neither a cell nor a separator.
+std::optional<QString> cellsOf(QStringView line)
+{
+    static constexpr QStringView empties = u"0.*-_xX\uFF10\u3000";
+    QString cells;
+    for (const QChar ch : line) {
+        if (ch == u'|' || ch == u' ' || ch == u'\t')
+            continue;
+        const QChar digit = asciiDigit(ch);
+        if (digit >= u'1' && digit <= u'9')
+            cells += digit;
+        else if (empties.contains(ch))
+            cells += NoGiven;
+        else
+            return std::nullopt;
+        if (cells.size() > CellCount)
+            return std::nullopt;
+    }
+    return cells;
+}
+
+// Gathers the rows of an exchange shape one line at a time, and gives up at
+// the first line that cannot belong to one.
+class ExchangeReader {
+public:
+    bool wantsMore() const { return !dead_ && !complete(); }
+
+    void takeLine(QByteArrayView bytes, bool cutShort)
+    {
+        if (!wantsMore())
+            return;
+        const LineKind kind = kindOf(bytes);
+        if (kind == LineKind::Comment)
+            return;
+        if (cutShort) {
+            dead_ = true;
+            return;
+        }
+        if (kind != LineKind::Other)
+            return;
+        const std::optional<QString> cells = cellsOf(decodeLine(bytes));
+        if (cells && rows_.isEmpty() && cells->size() == CellCount) {
+            rows_ += *cells;
+            oneLine_ = true;
+        } else if (cells && cells->size() == 9) {
+            rows_ += *cells;
+        } else {
+            dead_ = true;
+        }
+    }
+
+    std::optional<Entries> entries() const
+    {
+        if (!complete())
+            return std::nullopt;
+        Entries entries;
+        for (int k = 0; k < CellCount; ++k) {
+            if (rows_.at(k) != NoGiven)
+                entries[static_cast<size_t>(k)] = rows_.at(k);
+        }
+        return entries;
+    }
+
+private:
+    bool complete() const { return !dead_ && rows_.size() == CellCount; }
+
+    QString rows_;  // the cells read so far, in reading order
+    bool oneLine_ = false;
+    bool dead_ = false;
+};
+
+bool LineCollector::exchangeDone() const
+{
+    return !exchange_.wantsMore() || bytesSeen_ >= ExchangeBytesRead;
+}
+
+bool LineCollector::takeBytes(const char* data, qsizetype size)
+{
+    // Where the next LF and CR lie, found again only once passed: a piece
+    // holding many lines is searched once for each.
+    qsizetype lf = -1;
+    qsizetype cr = -1;
+    const auto next = [&](char c, qsizetype& cached, qsizetype from) {
+        if (cached < from) {
+            const void* at = std::memchr(data + from, c, static_cast<size_t>(size - from));
+            cached = at ? static_cast<const char*>(at) - data : size;
+        }
+        return cached;
+    };
+    qsizetype i = 0;
+    while (i < size && !done()) {
+        if (afterCr_) {
+            afterCr_ = false;
+            if (data[i] == '\n') {
+                if (!drawnDone())
+                    utf8_.feed(data + i, 1);
+                ++i;
+                ++bytesSeen_;
+                continue;
+            }
+        }
+        const char* start = data + i;
+        const qsizetype end = std::min(next('\n', lf, i), next('\r', cr, i)) - i;
+
+        if (!drawnDone()) {
+            utf8_.feed(start, end);
+            if (current_.size() < KeptBytesPerLine)
+                current_.append(start, std::min(end, KeptBytesPerLine - current_.size()));
+        }
+        if (exchange_.wantsMore()) {
+            const qsizetype room = ExchangeLineBytes - exchangeLine_.size();
+            exchangeLine_.append(start, std::min(end, room));
+            exchangeLineLong_ = exchangeLineLong_ || end > room;
+        }
+        bytesSeen_ += end;
+        lineOpen_ = true;
+        i += end;
+        if (i == size)
+            break;  // the line goes on in the next piece
+
+        afterCr_ = data[i] == '\r';
+        if (!drawnDone())
+            utf8_.feed(data + i, 1);
+        ++i;
+        ++bytesSeen_;
+        endLine();
+    }
+    return !done();
+}
+
+void LineCollector::endLine()
+{
+    if (!drawnDone())
+        lines_.append(current_);
+    current_.clear();
+    // A line the exchange search stopped in the middle of is cut short too.
+    exchange_.takeLine(exchangeLine_, exchangeLineLong_ || bytesSeen_ >= ExchangeBytesRead);
+    exchangeLine_.clear();
+    exchangeLineLong_ = false;
+    lineOpen_ = false;
+}
+
 Entries entriesFrom(const LineCollector& collector)
 {
     std::array<QString, LinesRead + 1> lineSlots;
@@ -292,15 +448,36 @@ QString entryFor(QStringView cellCharacter)
     return cellCharacter.toString();
 }
 
-Entries parse(QByteArrayView bytes)
+bool Reading::isPuzzle() const
 {
-    LineCollector collector;
-    collector.feed(bytes.data(), bytes.size());
-    collector.finish();
-    return entriesFrom(collector);
+    if (exchange)
+        return true;
+    bool given = false;
+    for (const QString& entry : drawn) {
+        if (entry.isEmpty())
+            continue;
+        if (entry.size() != 1 || entry.at(0) < u'1' || entry.at(0) > u'9')
+            return false;
+        given = true;
+    }
+    return given;
 }
 
-std::optional<Entries> read(const QString& path)
+Reading parse(QByteArrayView bytes)
+{
+    ExchangeReader exchange;
+    LineCollector collector(exchange);
+    collector.feed(bytes.data(), bytes.size());
+    collector.finish();
+    return {entriesFrom(collector), exchange.entries()};
+}
+
+Reading parseText(const QString& text)
+{
+    return parse(text.toUtf8());
+}
+
+std::optional<Reading> read(const QString& path)
 {
     // Opened without blocking, so that a FIFO without a writer cannot hold us;
     // only a regular file is read.
@@ -315,7 +492,8 @@ std::optional<Entries> read(const QString& path)
     if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
 
-    LineCollector collector;
+    ExchangeReader exchange;
+    LineCollector collector(exchange);
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
@@ -330,7 +508,52 @@ std::optional<Entries> read(const QString& path)
             break;
     }
     collector.finish();
-    return entriesFrom(collector);
+    return Reading{entriesFrom(collector), exchange.entries()};
+}
+
+QByteArray drawnGrid(const Entries& digits)
+{
+    // Rules between boxes are heavy, the others light. A rule line's
+    // characters at the odd positions join the verticals that meet there.
+    const auto junction = [](int ruleRow, int column) -> QChar {
+        const bool heavyRule = ruleRow % 3 == 0;
+        const bool heavyColumn = column % 3 == 0;
+        if (ruleRow == 0)
+            return column == 0 ? u'┏' : column == 9 ? u'┓' : heavyColumn ? u'┳' : u'┯';
+        if (ruleRow == 9)
+            return column == 0 ? u'┗' : column == 9 ? u'┛' : heavyColumn ? u'┻' : u'┷';
+        if (column == 0)
+            return heavyRule ? u'┣' : u'┠';
+        if (column == 9)
+            return heavyRule ? u'┫' : u'┨';
+        if (heavyRule)
+            return heavyColumn ? u'╋' : u'┿';
+        return heavyColumn ? u'╂' : u'┼';
+    };
+    QString text;
+    for (int r = 0; r <= 9; ++r) {
+        for (int c = 0; c <= 9; ++c) {
+            text += junction(r, c);
+            if (c < 9)
+                text += r % 3 == 0 ? u'━' : u'─';
+        }
+        text += u"\r\n";
+        if (r == 9)
+            break;
+        for (int c = 0; c <= 9; ++c) {
+            text += c % 3 == 0 ? u'┃' : u'│';
+            if (c == 9)
+                break;
+            const QString& entry = digits[static_cast<size_t>(9 * r + c)];
+            const bool digit = entry.size() == 1 && entry.at(0) >= u'1' && entry.at(0) <= u'9';
+            text += digit ? QChar(char16_t(u'１' + (entry.at(0).unicode() - u'1'))) : QChar(u'　');
+        }
+        text += u"\r\n";
+    }
+    QStringEncoder encode("windows-31j");
+    if (!encode.isValid())
+        encode = QStringEncoder("Shift_JIS");
+    return encode(text);
 }
 
 }  // namespace puzzlefile

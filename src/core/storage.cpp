@@ -1,13 +1,18 @@
 // Data Save and Data Load: one grid of givens kept in memory, or read from the
 // puzzle file when none is waiting.
+#include <algorithm>
+
+#include <QDir>
+#include <QSaveFile>
+
 #include "korvane.h"
 #include "puzzlefile.h"
 
 bool Korvane::LoadPuzzleFile()
 {
     for (;;) {
-        if (const auto entries = puzzlefile::read(puzzleFile)) {
-            std::copy(entries->begin(), entries->end(), savedGrid.begin());
+        if (const auto reading = puzzlefile::read(puzzleFile)) {
+            std::copy(reading->entries().begin(), reading->entries().end(), savedGrid.begin());
             return true;
         }
         const int answer =
@@ -32,14 +37,8 @@ void Korvane::Text9_click(int Index)
 
     setTenToContinuous();
     conflictFlag = 0;
-    // The stash holds what the cells really show while the single-number
-    // display has blanked them.
-    for (int i = 0; i < CellCount; ++i) {
-        if (decided[i] != 1)
-            savedGrid[i] = QString();
-        else
-            savedGrid[i] = singleView == 1 ? stashedText[i] : Text1[i].Text;
-    }
+    for (int i = 0; i < CellCount; ++i)
+        savedGrid[i] = decided[i] == 1 ? decidedText(i) : QString();
     Text3.Text = QStringLiteral("データが保存されました");
     hasSavedGrid = 1;
     Text9[0].BackColor = Colors::Active;
@@ -83,4 +82,92 @@ void Korvane::loadGrid(bool readFile)
     hasSavedGrid = 0;
     Text9[0].BackColor = Colors::DataRest;
     Text10.BackColor = Colors::Idle;
+}
+
+// ---- puzzles in and out ----
+
+namespace {
+
+bool isDigit(const QString& text)
+{
+    return text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'9';
+}
+
+}  // namespace
+
+void Korvane::PastePuzzle(const QString& text)
+{
+    if (!canOpenPuzzleFile())
+        return;
+    const puzzlefile::Reading reading = puzzlefile::parseText(text);
+    if (!reading.isPuzzle()) {
+        Text3.Text = QStringLiteral("貼り付けた文字列は問題として読めません");
+        return;
+    }
+    std::copy(reading.entries().begin(), reading.entries().end(), savedGrid.begin());
+    loadGrid(false);
+}
+
+QString Korvane::PuzzleLine() const
+{
+    QString line;
+    for (int i = 0; i < CellCount; ++i) {
+        const bool digit = decided[i] == 1 && isDigit(decidedText(i));
+        line += digit ? decidedText(i) : QStringLiteral(".");
+    }
+    return line;
+}
+
+QString Korvane::CandidateGrid() const
+{
+    // A cell's text on one line; an empty one would leave a hole in its
+    // column.
+    std::array<QString, CellCount> shown;
+    std::array<qsizetype, 9> width{};
+    for (int i = 0; i < CellCount; ++i) {
+        QString text = Text1[i].Text;
+        text.remove(u'\r').remove(u'\n');
+        shown[i] = text.isEmpty() ? QStringLiteral(".") : text;
+        width[i % 9] = std::max(width[i % 9], shown[i].size());
+    }
+    QString grid;
+    for (int r = 0; r < 9; ++r) {
+        if (r == 3 || r == 6) {
+            for (int c = 0; c < 9; ++c) {
+                grid += QString(width[c] + (c % 3 == 0 ? 0 : 1), u'-');
+                if (c == 2 || c == 5)
+                    grid += QStringLiteral("-+-");
+            }
+            grid += u'\n';
+        }
+        for (int c = 0; c < 9; ++c) {
+            if (c == 3 || c == 6)
+                grid += QStringLiteral(" | ");
+            else if (c > 0)
+                grid += u' ';
+            grid += shown[9 * r + c].leftJustified(width[c]);
+        }
+        grid += u'\n';
+    }
+    return grid;
+}
+
+bool Korvane::SavePuzzleFile(const QString& path)
+{
+    puzzlefile::Entries digits;
+    for (int i = 0; i < CellCount; ++i) {
+        if (decided[i] == 1)
+            digits[i] = decidedText(i);
+    }
+    const QByteArray bytes = puzzlefile::drawnGrid(digits);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        puzzleFile = path;
+        Text3.Text = QStringLiteral("問題が保存されました");
+        return true;
+    }
+    port.MsgBox(QStringLiteral("問題を保存できませんでした\r\n%1\r\n%2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString()),
+                MessagePort::OkOnly);
+    return false;
 }

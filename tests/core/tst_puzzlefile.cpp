@@ -57,6 +57,11 @@ class TestPuzzleFile : public QObject {
 private slots:
     void parse_data();
     void parse();
+    void bothReadingsAgree_data() { parse_data(); }
+    void bothReadingsAgree();
+    void exchangeShapes_data();
+    void exchangeShapes();
+    void drawnGridWrittenReadsBack();
     void notARegularFile_data();
     void notARegularFile();
     void unreadableFile();
@@ -148,7 +153,145 @@ void TestPuzzleFile::parse()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, board);
-    QCOMPARE(listed(puzzlefile::parse(bytes)), entriesOf(board));
+    QCOMPARE(listed(puzzlefile::parse(bytes).entries()), entriesOf(board));
+}
+
+// Where a drawn grid also has an exchange shape, the two readings give the
+// same entries, so the exchange shapes change no drawn grid.
+void TestPuzzleFile::bothReadingsAgree()
+{
+    QFETCH(QByteArray, bytes);
+    const puzzlefile::Reading reading = puzzlefile::parse(bytes);
+    if (reading.exchange)
+        QCOMPARE(listed(*reading.exchange), listed(reading.drawn));
+}
+
+void TestPuzzleFile::exchangeShapes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("board");  // "" where the drawn grid is read
+    QTest::addColumn<bool>("isPuzzle");  // as a paste
+
+    const QByteArray zeros =
+        "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
+    const QString board = QString::fromLatin1(zeros).replace(u'0', u'.');
+    QByteArray dots = zeros;
+    dots.replace('0', '.');
+    // The same puzzle as nine rows of nine, with `separator` between the
+    // cells of a box, `boxes` between boxes and `rule` between bands.
+    const auto rows = [&](QByteArray text, QByteArray separator, QByteArray boxes, QByteArray rule,
+                          QByteArray lineEnd = "\n") {
+        QByteArray out;
+        for (int r = 0; r < 9; ++r) {
+            if (!rule.isEmpty() && (r == 3 || r == 6))
+                out += rule + lineEnd;
+            for (int c = 0; c < 9; ++c) {
+                out += text.at(9 * r + c);
+                if (c < 8)
+                    out += (c == 2 || c == 5) ? boxes : separator;
+            }
+            out += lineEnd;
+        }
+        return out;
+    };
+    QTest::newRow("81 characters, 0 for none") << zeros << board << true;
+    QTest::newRow("81 characters, . for none, CR LF") << dots + "\r\n" << board << true;
+    QTest::newRow("81 characters with | between boxes")
+        << rows(dots, "", "|", "").replace("\n", "").append('\n') << board << true;
+    QTest::newRow(".sdk: # lines, then 9 rows")
+        << "#A Author\n#D A puzzle\n#\n" + rows(dots, "", "", "") << board << true;
+    QTest::newRow(".ss: a frame, a history after a blank line")
+        << "*-----------*\n" +
+               rows(dots, "", "|", "|---+---+---|").replace("\n", "|\n").replace("||", "|") +
+               "*-----------*\n\n123456789\n"
+        << board << true;
+    // The .ss rows above start without a bar; with one, they read the same.
+    QTest::newRow("boxed: spaces, | and ---+---")
+        << rows(dots, " ", " | ", "------+-------+------") << board << true;
+    QTest::newRow("=== rules and blank lines between rows")
+        << rows(dots, "", "", "=========", "\n\n") << board << true;
+    QTest::newRow("an empty board")
+        << QByteArray("0.*-_xX") + QByteArray(74, '0') << QString(81, u'.') << true;
+    QByteArray marks = zeros;
+    const char* none = "0.*-_xX";
+    for (int i = 0, n = 0; i < marks.size(); ++i) {
+        if (marks[i] == '0')
+            marks[i] = none[n++ % 7];
+    }
+    QTest::newRow("every mark for none, in a puzzle") << marks << board << true;
+
+    // Full-width digits and ideographic spaces, as a Japanese web page has
+    // them: Shift-JIS and UTF-8 alike.
+    QByteArray fullWidth;
+    for (int r = 0; r < 9; ++r) {
+        for (int c = 0; c < 9; ++c) {
+            const char d = zeros.at(9 * r + c);
+            fullWidth += d == '0' ? (c % 2 ? sjis::IdeographicSpace : fullWidthDigit(0))
+                                  : fullWidthDigit(d - '0');
+        }
+        fullWidth += "\r\n";
+    }
+    QTest::newRow("9 lines of full-width digits, Shift-JIS") << fullWidth << board << true;
+    QTest::newRow("9 lines of full-width digits, UTF-8") << utf8Of(fullWidth) << board << true;
+    QTest::newRow("… with a byte-order mark")
+        << "\xEF\xBB\xBF" + utf8Of(fullWidth) << board << true;
+
+    // Not an exchange shape: the drawn grid is read, as always.
+    QTest::newRow("eight rows") << rows(dots, "", "", "").left(80) << "" << false;
+    QTest::newRow("a row of ten") << "1" + rows(dots, "", "", "") << "" << false;
+    QTest::newRow("a title line before the rows")
+        << "Puzzle 1\n" + rows(dots, "", "", "") << "" << false;
+    QTest::newRow("80 characters") << zeros.left(80) << "" << false;
+    QTest::newRow("a row far past the first megabyte")
+        << QByteArray(puzzlefile::ExchangeBytesRead, '#') + "\n" + zeros << "" << false;
+    QTest::newRow("a drawn grid of digits, as a paste")
+        << drawnGrid(QStringLiteral("5..3....9.1..7..2.") + QString(63, u'.')) << "" << true;
+    QTest::newRow("a drawn grid holding a zero, as a paste")
+        << drawnGrid(QStringLiteral("5") + QString(80, u'.')).replace(sjis::IdeographicSpace, "0")
+        << "" << false;
+    QTest::newRow("an empty text, as a paste") << QByteArray() << "" << false;
+    QTest::newRow("a sentence, as a paste") << QByteArray("hello, world") << "" << false;
+}
+
+void TestPuzzleFile::exchangeShapes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, board);
+    QFETCH(bool, isPuzzle);
+    const puzzlefile::Reading reading = puzzlefile::parse(bytes);
+    QCOMPARE(reading.exchange.has_value(), !board.isEmpty());  // else the drawn grid
+    if (reading.exchange)
+        QCOMPARE(listed(*reading.exchange), entriesOf(board));
+    QCOMPARE(reading.isPuzzle(), isPuzzle);
+    // A text on the clipboard reads as the same bytes, UTF-8, in a file.
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() == bytes)
+        QCOMPARE(listed(puzzlefile::parseText(text).entries()), listed(reading.entries()));
+}
+
+// What the program writes reads back as the same digits, as a drawn grid.
+void TestPuzzleFile::drawnGridWrittenReadsBack()
+{
+    puzzlefile::Entries digits;
+    const QString board = QStringLiteral("5..3....9.1..7..2.") + QString(62, u'.') + u'9';
+    for (int k = 0; k < 81; ++k) {
+        if (board.at(k) != u'.')
+            digits[k] = board.at(k);
+    }
+    digits[2] = QStringLiteral("0");  // not a digit: written as no given
+    const QByteArray bytes = puzzlefile::drawnGrid(digits);
+    const puzzlefile::Reading reading = puzzlefile::parse(bytes);
+    QVERIFY(!reading.exchange);
+    QCOMPARE(listed(reading.drawn), entriesOf(board));
+    const QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines.size(), 20);  // 19 lines, each ended by CR LF
+    QVERIFY(lines.last().isEmpty());
+    for (int i = 0; i < 19; ++i) {
+        QVERIFY(lines[i].endsWith('\r'));
+        QCOMPARE(QStringDecoder("Shift_JIS").decode(lines[i]).operator QString().size(), 20);
+    }
+    QCOMPARE(lines[1].mid(2, 2), fullWidthDigit(5));
+    QCOMPARE(lines[1].mid(6, 2), sjis::IdeographicSpace);
 }
 
 // Nothing is read, and nothing waits on what is not a regular file.
@@ -200,9 +343,9 @@ void TestPuzzleFile::hugeFileReadsPromptly()
         f.write("\r\n");
     f.close();
 
-    const auto entries = puzzlefile::read(QStringLiteral("mondai.txt"));
-    QVERIFY(entries);
-    QCOMPARE(listed(*entries), entriesOf(QStringLiteral("333333333")));
+    const auto reading = puzzlefile::read(QStringLiteral("mondai.txt"));
+    QVERIFY(reading);
+    QCOMPARE(listed(reading->entries()), entriesOf(QStringLiteral("333333333")));
 }
 
 void TestPuzzleFile::fileIsClosedAfterEveryRead()

@@ -118,7 +118,7 @@ QString checkPuzzleFileLoad(QByteArrayView bytes)
     f.form.Text9_click(1);
     if (!f.port.calls.isEmpty())
         return QStringLiteral("message box: ") + f.port.calls.first().prompt;
-    const puzzlefile::Entries parsed = puzzlefile::parse(bytes);
+    const puzzlefile::Entries parsed = puzzlefile::parse(bytes).entries();
     for (int k = 0; k < Korvane::CellCount; ++k) {
         const QString& entry = f.form.savedGrid[k];
         if (entry.size() > 1 || (entry.size() == 1 && entry.at(0).isSurrogate()))
