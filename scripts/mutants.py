@@ -359,7 +359,8 @@ MUTANTS = [
            "自動消去 reads as checked with the puzzle type"),
     Mutant(MW, "widget->setPressable(control.name != u\"Text3\");", "widget->setPressable(true);",
            "the message line is a button"),
-    Mutant(L, "    if (foreColor == Colors::DecidedDigit)\n        meaning = QStringLiteral(\"確定した数字\");", "",
+    Mutant(L, "    if (foreColor == Colors::DecidedDigit)\n        meaning = QStringLiteral(\"確定した数字\");",
+           "    if (false)\n        meaning = QStringLiteral(\"確定した数字\");",
            "a decided digit is said to be a candidate"),
 ]
 

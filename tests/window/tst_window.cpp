@@ -108,6 +108,7 @@ private slots:
     void wheelScrollsOnlyATallerText();
     void keysThatClick_data();
     void keysThatClick();
+    void spaceClicksOncePerPress();
     void altArrowsMoveBetweenCells_data();
     void altArrowsMoveBetweenCells();
     void focusMarkOnlyWhereTheKeyboardIs();
@@ -704,6 +705,12 @@ void TestWindow::keysThatClick_data()
         << clicked({"Text6", "Text2_4", "Text1_40", "Text10"});
     QTest::newRow("Ctrl+Return on automatic elimination")
         << QStringList{} << "Text6" << int(Qt::Key_Return) << ctrl << clicked({"Text6"});
+    QTest::newRow("Ctrl+Return on a cell that holds an editor types no line")
+        << QStringList{"edit"} << "Text1_40" << int(Qt::Key_Return) << ctrl
+        << Setup([=](Korvane& k) {
+               clicked({"Text1_40"})(k);
+               k.Text1_KeyUp(40, 0x0D, 2);
+           });
     QTest::newRow("Ctrl+Return on a cell places the digit")
         << QStringList{"Text2_4"} << "Text1_40" << int(Qt::Key_Return) << ctrl
         << Setup([=](Korvane& k) {
@@ -742,6 +749,25 @@ void TestWindow::keysThatClick()
     Korvane fresh(port);
     expected(fresh);
     QCOMPARE(formState(window->form()), formState(fresh));
+}
+
+// Each Space clicks a button once: the second as the first, a held one no
+// more than once.
+void TestWindow::spaceClicksOncePerPress()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    TextBoxWidget* button = box("Text2_4");
+    QSignalSpy clicks(button, &TextBoxWidget::clicked);
+    button->takeFocus(Qt::TabFocusReason);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+    QCOMPARE(clicks.count(), 2);
+    QTest::keyPress(window->windowHandle(), Qt::Key_Space);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QApplication::sendEvent(button, &repeat);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Space);
+    QCOMPARE(clicks.count(), 3);
 }
 
 void TestWindow::altArrowsMoveBetweenCells_data()
@@ -797,7 +823,10 @@ void TestWindow::focusMarkOnlyWhereTheKeyboardIs()
     QTRY_COMPARE(marked(), QStringList{"Text2_4"});
     box("Text1_40")->takeFocus(Qt::TabFocusReason);
     QTRY_COMPARE(marked(), QStringList{"Text1_40"});
-    QTRY_VERIFY(box("Text1_40")->editor());
+    QTRY_VERIFY(box("Text1_40")->editor() && box("Text1_40")->editor()->hasFocus());
+    // The editor has the keyboard now; the mark stays with the box.
+    QTest::keyClick(box("Text1_40")->editor(), Qt::Key_End);
+    QCOMPARE(marked(), QStringList{"Text1_40"});
     box("Text1_40")->editor()->clearFocus();
     QTRY_COMPARE(marked(), QStringList());
 }
