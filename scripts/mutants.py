@@ -351,7 +351,9 @@ MUTANTS = [
     Mutant(W, "    const bool show = hasKeyboard();", "    const bool show = hasFocus();",
            "the focus mark leaves a cell as soon as its editor has the keyboard"),
     Mutant(ED, "    if (lineBreak && event->modifiers().testFlag(Qt::ControlModifier)) {",
-           "    if (false) {", "Ctrl+Return types a line into a cell"),
+           "    if (false) {", "Ctrl+Return types a line into a cell",
+           equivalent="Qt's text edit types no line for Ctrl+Return either; the guard keeps "
+                      "that from resting on it"),
     Mutant(MW, "if (next < 0 || next >= Korvane::CellCount || (sideways && next / 9 != cell / 9))",
            "if (next < 0 || next >= Korvane::CellCount)", "Alt+Right at a row's end wraps to the next row"),
     Mutant(MW, "    widgetOf(u\"Text6\")->setChecked(form_.autoEliminate == 1);",

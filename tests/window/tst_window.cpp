@@ -763,6 +763,7 @@ void TestWindow::spaceClicksOncePerPress()
     QTest::keyClick(window->windowHandle(), Qt::Key_Space);
     QTest::keyClick(window->windowHandle(), Qt::Key_Space);
     QCOMPARE(clicks.count(), 2);
+    QVERIFY(!button->editor());  // a key makes no editor for a button
     QTest::keyPress(window->windowHandle(), Qt::Key_Space);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
     QApplication::sendEvent(button, &repeat);
