@@ -120,14 +120,14 @@ QString Korvane::PuzzleLine() const
 
 QString Korvane::CandidateGrid() const
 {
-    // A cell's text on one line; an empty one would leave a hole in its
-    // column.
+    // A cell's text on one line; an empty or blank one would leave a hole
+    // in its column.
     std::array<QString, CellCount> shown;
     std::array<qsizetype, 9> width{};
     for (int i = 0; i < CellCount; ++i) {
         QString text = Text1[i].Text;
         text.remove(u'\r').remove(u'\n');
-        shown[i] = text.isEmpty() ? QStringLiteral(".") : text;
+        shown[i] = text.trimmed().isEmpty() ? QStringLiteral(".") : text;
         width[i % 9] = std::max(width[i % 9], shown[i].size());
     }
     QString grid;

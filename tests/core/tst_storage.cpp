@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTest>
 
 #include "testsupport.h"
@@ -53,6 +54,13 @@ private slots:
     void load();
     void errorBox_data();
     void errorBox();
+    void pasteIsDataLoad_data();
+    void pasteIsDataLoad();
+    void copies_data();
+    void copies();
+    void saveWritesTheDrawnGrid();
+    void failedSaveChangesNothing_data();
+    void failedSaveChangesNothing();
 
 private:
     std::optional<TemporaryCurrentFolder> folder;
@@ -304,6 +312,196 @@ void TestStorage::errorBox()
     for (const FakePort::Call& call : std::as_const(f.port.calls))
         QCOMPARE(call.buttons, MessagePort::CancelTryContinue);
     QCOMPARE(savedEntries(f.form), entriesOf(savedGrid));
+}
+
+// A pasted puzzle ends exactly as Data Load ends with the same text read from
+// the puzzle file; a paste that is no puzzle changes only the message line.
+void TestStorage::pasteIsDataLoad_data()
+{
+    QTest::addColumn<Setup>("before");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isPuzzle");
+
+    const QString line =
+        "530070000600195000098000060800060003400803001700020006060000280000419005000080079";
+    const Setup fresh = [](Korvane&) {};
+    QTest::newRow("81 characters") << fresh << line << true;
+    QTest::newRow("a drawn grid") << fresh
+                                  << QString(QStringDecoder("Shift_JIS").decode(cornerFile('7')))
+                                  << true;
+    QTest::newRow("over a waiting Data Save, a conflict, typed edits and diagonals")
+        << Setup([](Korvane& k) {
+               k.Text4_click();
+               k.Text6_Click();
+               placeDecided(k, QStringLiteral("12"));
+               k.Text9_click(0);
+               k.Text1[40].Text = QStringLiteral("1");
+               k.Text1_KeyUp(40, 0, 0);
+               k.conflictFlag = 1;
+           })
+        << line << true;
+    QTest::newRow("a sentence") << Setup([](Korvane& k) { placeDecided(k, QStringLiteral("12")); })
+                                << QStringLiteral("手順 1: 5 を置く") << false;
+    QTest::newRow("a drawn grid holding a letter")
+        << fresh
+        << QString(QStringDecoder("Shift_JIS")
+                       .decode(drawnGrid(QStringLiteral("4") + QString(80, u'.'))
+                                   .replace(sjis::IdeographicSpace, "x")))
+        << false;
+}
+
+void TestStorage::pasteIsDataLoad()
+{
+    QFETCH(Setup, before);
+    QFETCH(QString, text);
+    QFETCH(bool, isPuzzle);
+
+    Fixture pasted;
+    before(pasted.form);
+    pasted.port.calls.clear();
+    Fixture expected;
+    before(expected.form);
+    if (isPuzzle) {
+        QVERIFY(writeFile("mondai.txt", text.toUtf8()));
+        expected.form.OpenPuzzleFile(QStringLiteral("mondai.txt"));
+    } else {
+        expected.form.Text3.Text = QStringLiteral("貼り付けた文字列は問題として読めません");
+    }
+    pasted.form.PastePuzzle(text);
+    QCOMPARE(formState(pasted.form), formState(expected.form));
+    QCOMPARE(savedEntries(pasted.form), savedEntries(expected.form));
+    QCOMPARE(pasted.port.calls.size(), 0);
+
+    // It waits in the single-number display, as Data Load does.
+    Fixture single;
+    before(single.form);
+    single.form.conflictFlag = 0;
+    single.form.Text2_click(2);
+    clickSingleNumber(single.form);
+    QCOMPARE(single.form.singleView, 1);
+    const QString shown = formState(single.form);
+    single.form.PastePuzzle(text);
+    QCOMPARE(formState(single.form), shown);
+}
+
+// What the two copies put on the clipboard.
+void TestStorage::copies_data()
+{
+    QTest::addColumn<Setup>("board");
+    QTest::addColumn<QString>("puzzleLine");
+    QTest::addColumn<QString>("candidateGrid");
+
+    const QString rowOfNines =
+        QStringLiteral("123456789 123456789 123456789 | 123456789 123456789 123456789 | 123456789 "
+                       "123456789 123456789\n");
+    const QString rule = QString(29, u'-') + QStringLiteral("-+-") + QString(29, u'-') +
+                         QStringLiteral("-+-") + QString(29, u'-') + u'\n';
+    QTest::newRow("a fresh board")
+        << Setup([](Korvane&) {}) << QString(81, u'.')
+        << (rowOfNines.repeated(3) + rule + rowOfNines.repeated(3) + rule + rowOfNines.repeated(3));
+
+    // Decided digits only: a hidden single, a cell with one candidate left
+    // and a decided cell that is no digit are "." in the line. Each column of
+    // the grid is as wide as its widest text.
+    QTest::newRow("decided, single, emptied and odd cells") << Setup([](Korvane& k) {
+        placeDecided(k, QStringLiteral("53..7....0"));
+        setCandidates(k, 2, QStringLiteral("4"));
+        setCandidates(k, 3, QString());
+        setCandidates(k, 4 + 9, QStringLiteral("1\r\n2"));
+    }) << QStringLiteral("53..7") + QString(76, u'.') << QString();
+    QTest::newRow("the single-number display: what the cells really hold") << Setup([](Korvane& k) {
+        placeDecided(k, QStringLiteral("53"));
+        k.Text2_click(4);
+        clickSingleNumber(k);
+    }) << QStringLiteral("53") + QString(79, u'.') << QString();
+}
+
+void TestStorage::copies()
+{
+    QFETCH(Setup, board);
+    QFETCH(QString, puzzleLine);
+    QFETCH(QString, candidateGrid);
+    Fixture f;
+    board(f.form);
+    const QString before = formState(f.form);
+    QCOMPARE(f.form.PuzzleLine(), puzzleLine);
+    const QString grid = f.form.CandidateGrid();
+    if (!candidateGrid.isEmpty())
+        QCOMPARE(grid, candidateGrid);
+    // Nine rows and two rules, each line of one width, and every cell's
+    // text in its place.
+    const QStringList lines = grid.split(u'\n');
+    QCOMPARE(lines.size(), 12);
+    QVERIFY(lines.last().isEmpty());
+    for (int i = 0; i < 11; ++i)
+        QCOMPARE(lines[i].size(), lines[0].size());
+    for (int r = 0; r < 9; ++r) {
+        const QString row = lines[r + r / 3];
+        QStringList cells = row.split(u' ', Qt::SkipEmptyParts);
+        cells.removeAll(QStringLiteral("|"));
+        QCOMPARE(cells.size(), 9);
+        for (int c = 0; c < 9; ++c) {
+            QString text = f.form.Text1[9 * r + c].Text;
+            text.remove(QStringLiteral("\r\n"));
+            QCOMPARE(cells[c], text.trimmed().isEmpty() ? QStringLiteral(".") : text);
+        }
+    }
+    QCOMPARE(formState(f.form), before);
+}
+
+// The decided digits go to the file as a drawn grid, which Data Load reads
+// back; it becomes the puzzle file, and an earlier file is replaced whole.
+void TestStorage::saveWritesTheDrawnGrid()
+{
+    Fixture f;
+    placeDecided(f.form, QStringLiteral("5..3....9.1..7..2."));
+    f.form.Text6_Click();  // hidden singles and lone candidates are no givens
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("保存 先.txt"));
+    QVERIFY(writeFile(path, QByteArray(5000, 'x')));
+    QVERIFY(f.form.SavePuzzleFile(path));
+    QCOMPARE(f.port.calls.size(), 0);
+    QCOMPARE(f.form.puzzleFile, path);
+    QCOMPARE(f.form.Text3.Text, QStringLiteral("問題が保存されました"));
+
+    Fixture loaded;
+    loaded.form.OpenPuzzleFile(path);
+    QCOMPARE(decidedCells(loaded.form), decidedCells(f.form));
+    QCOMPARE(loaded.form.PuzzleLine(), f.form.PuzzleLine());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.size(), 19 * (19 * 2 + 2));
+    QCOMPARE(QDir().entryList(QDir::Files).size(), 1);  // no temporary left
+}
+
+// A file that cannot be written: a box names it and says why, and nothing
+// else changes; what was at the path stays.
+void TestStorage::failedSaveChangesNothing_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("a folder that does not exist") << QStringLiteral("無い/問題.txt");
+    QTest::newRow("a folder in the way") << QStringLiteral("folder");
+    QTest::newRow("no name") << QString();
+}
+
+void TestStorage::failedSaveChangesNothing()
+{
+    QFETCH(QString, path);
+    QVERIFY(QDir().mkdir(QStringLiteral("folder")));
+    QVERIFY(writeFile(QStringLiteral("folder/kept.txt"), "kept"));
+    Fixture f;
+    placeDecided(f.form, QStringLiteral("12"));
+    const QString before = formState(f.form);
+    QVERIFY(!f.form.SavePuzzleFile(path));
+    QCOMPARE(f.port.calls.size(), 1);
+    QVERIFY(f.port.calls[0].prompt.startsWith(QStringLiteral("問題を保存できませんでした\r\n") +
+                                              QDir::toNativeSeparators(path) + "\r\n"));
+    QVERIFY(f.port.calls[0].prompt.size() > 20);  // and why
+    QCOMPARE(f.port.calls[0].buttons, MessagePort::OkOnly);
+    QCOMPARE(formState(f.form), before);
+    QCOMPARE(f.form.puzzleFile, QStringLiteral("mondai.txt"));
+    QVERIFY(QFileInfo(QStringLiteral("folder")).isDir());
+    QCOMPARE(QDir(QStringLiteral("folder")).entryList(QDir::Files),
+             QStringList{QStringLiteral("kept.txt")});
 }
 
 QTEST_GUILESS_MAIN(TestStorage)
