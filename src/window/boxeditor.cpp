@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -259,6 +260,15 @@ void BoxEditor::keyPressEvent(QKeyEvent* event)
     typeKey(event);
     if (!event->isAccepted())
         emit keyPassedOn(event);
+}
+
+void BoxEditor::contextMenuEvent(QContextMenuEvent* event)
+{
+    // As the text edit opens its menu, with room for the box's own entries.
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    emit menuOpening(menu);
+    menu->popup(event->globalPos());
 }
 
 void BoxEditor::typeKey(QKeyEvent* event)

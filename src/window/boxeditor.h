@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPointer>
 #include <QTextEdit>
 
@@ -69,6 +70,9 @@ signals:
     void edited(const QString& formText);
     void focusGained();
     void focusLost();
+    // The context menu, with the text edit's own entries, is about to open;
+    // entries may be added to it.
+    void menuOpening(QMenu* menu);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -79,6 +83,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 

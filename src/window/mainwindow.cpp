@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
 
@@ -23,11 +26,38 @@ QString droppedFile(const QMimeData* data)
     return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
 }
 
+const QString PuzzleFilter =
+    QStringLiteral("問題ファイル (*.txt *.sdk *.ss);;すべてのファイル (*)");
+
 QString fileDialog(QWidget* parent, const QString& current)
 {
-    return QFileDialog::getOpenFileName(
-        parent, QStringLiteral("問題ファイルを開く"), QFileInfo(current).absolutePath(),
-        QStringLiteral("テキストファイル (*.txt);;すべてのファイル (*)"));
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("問題ファイルを開く"),
+                                        QFileInfo(current).absolutePath(), PuzzleFilter);
+}
+
+QString saveDialog(QWidget* parent, const QString& current)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("問題を保存"),
+                                        QFileInfo(current).absoluteFilePath(), PuzzleFilter);
+}
+
+// The keys a chord is pressed with, modifiers included.
+QList<int> keysOf(const QKeySequence& keys)
+{
+    if (keys.isEmpty())
+        return {};
+    const QKeyCombination chord = keys[0];
+    QList<int> held{int(chord.key())};
+    const Qt::KeyboardModifiers modifiers = chord.keyboardModifiers();
+    if (modifiers & Qt::ControlModifier)
+        held << Qt::Key_Control;
+    if (modifiers & Qt::ShiftModifier)
+        held << Qt::Key_Shift;
+    if (modifiers & Qt::AltModifier)
+        held << Qt::Key_Alt;
+    if (modifiers & Qt::MetaModifier)
+        held << Qt::Key_Meta;
+    return held;
 }
 
 }  // namespace
@@ -47,8 +77,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     setAcceptDrops(true);
     chooseFile_ = fileDialog;
+    chooseSaveFile_ = saveDialog;
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
             &MainWindow::choosePuzzleFile);
+    makePuzzleCommands();
 
     installBoxAccessibility();
     describedColour_.fill(~quint32(0));
@@ -79,6 +111,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
                 [this, i] { run([&] { form_.Text1_click(i); }); });
         connect(cell, &TextBoxWidget::keyReleased, this,
                 [this, i](int key, Qt::KeyboardModifiers modifiers) {
+                    if (chordKeys_.removeOne(key))
+                        return;
+                    chordKeys_.clear();
                     run([&] {
                         form_.Text1_KeyUp(i, formevents::keyCode(key, modifiers),
                                           formevents::shiftState(modifiers));
@@ -91,6 +126,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
             cell, &TextBoxWidget::inputCommitted, this,
             [this, i] { run([&] { form_.Text1_KeyUp(i, formevents::InputMethodKey, 0); }); },
             Qt::QueuedConnection);
+        connect(cell, &TextBoxWidget::menuOpening, this, [this](QMenu* menu) {
+            menu->addSeparator();
+            menu->addActions({pastePuzzle_, copyPuzzle_, copyCandidates_});
+            menu->addSeparator();
+            menu->addAction(savePuzzle_);
+        });
     }
     for (int i = 0; i < int(form_.Text2.size()); ++i)
         onClick(QStringLiteral("Text2_%1").arg(i), [this, i] { form_.Text2_click(i); });
@@ -223,6 +264,51 @@ void MainWindow::choosePuzzleFile()
     const QString chosen = chooseFile_(this, form_.puzzleFile);
     if (!chosen.isEmpty())
         openPuzzleFile(chosen);
+}
+
+void MainWindow::makePuzzleCommands()
+{
+    pastePuzzle_ = puzzleCommand(QStringLiteral("問題を貼り付け"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), [this] {
+                                     const QString text = QGuiApplication::clipboard()->text();
+                                     run([&] { form_.PastePuzzle(text); });
+                                 });
+    copyPuzzle_ = puzzleCommand(
+        QStringLiteral("問題をコピー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        [this] { QGuiApplication::clipboard()->setText(form_.PuzzleLine()); });
+    copyCandidates_ = puzzleCommand(QStringLiteral("候補をコピー"), QKeySequence(), [this] {
+        QGuiApplication::clipboard()->setText(form_.CandidateGrid());
+    });
+    savePuzzle_ = puzzleCommand(QStringLiteral("問題を保存…"), QKeySequence::Save,
+                                [this] { savePuzzleFile(); });
+}
+
+QAction* MainWindow::puzzleCommand(const QString& text, const QKeySequence& keys,
+                                   std::function<void()> command)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(keys);
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, keys, command = std::move(command)] {
+        if (running_)
+            return;
+        // From the keys, the chord's releases still come; from the menu,
+        // none do.
+        chordKeys_.clear();
+        if (QGuiApplication::keyboardModifiers() != Qt::NoModifier)
+            chordKeys_ = keysOf(keys);
+        command();
+    });
+    return action;
+}
+
+void MainWindow::savePuzzleFile()
+{
+    const QString chosen = chooseSaveFile_(this, form_.puzzleFile);
+    if (chosen.isEmpty())
+        return;
+    const QString path = QFileInfo(chosen).absoluteFilePath();
+    run([&] { form_.SavePuzzleFile(path); });
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include <QAction>
 #include <QWidget>
 
 #include "korvane.h"
@@ -44,6 +45,18 @@ public:
     // file dialog. An empty answer is a cancel.
     using FileChooser = std::function<QString(QWidget* parent, const QString& current)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+    // What Ctrl+S asks for the file to save the puzzle in: by default the
+    // platform's save dialog. An empty answer is a cancel.
+    void setSaveChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
+
+    // The puzzle commands each cell's context menu offers, with their keys
+    // (which work anywhere in the window): the clipboard's puzzle placed as
+    // Data Load places one, the puzzle and the candidates copied, the puzzle
+    // saved in a file.
+    QAction* pastePuzzleAction() const { return pastePuzzle_; }
+    QAction* copyPuzzleAction() const { return copyPuzzle_; }
+    QAction* copyCandidatesAction() const { return copyCandidates_; }
+    QAction* savePuzzleAction() const { return savePuzzle_; }
 
 protected:
     // One local file dropped anywhere on the window is opened; the text
@@ -63,6 +76,10 @@ private:
     // `clicked` of the control named `name` runs `handler`.
     template <typename Handler> void onClick(QStringView name, Handler handler);
     void choosePuzzleFile();
+    void makePuzzleCommands();
+    QAction* puzzleCommand(const QString& text, const QKeySequence& keys,
+                           std::function<void()> command);
+    void savePuzzleFile();
     // What a screen reader hears of the state the captions and colours show:
     // the two-state buttons' checked state, each cell's meaning.
     void describeState();
@@ -78,4 +95,12 @@ private:
     std::array<quint32, Korvane::CellCount> describedColour_;  // each cell's, as last said
     bool running_ = false;
     FileChooser chooseFile_;
+    FileChooser chooseSaveFile_;
+    QAction* pastePuzzle_ = nullptr;
+    QAction* copyPuzzle_ = nullptr;
+    QAction* copyCandidates_ = nullptr;
+    QAction* savePuzzle_ = nullptr;
+    // The keys of a command's chord still held: their releases are the
+    // command's, not a cell's typing.
+    QList<int> chordKeys_;
 };

@@ -93,6 +93,7 @@ QTextEdit* TextBoxWidget::edit()
             releaseEditorIfIdle();
         });
         connect(editor_, &BoxEditor::focusGained, this, &TextBoxWidget::showFocusMark);
+        connect(editor_, &BoxEditor::menuOpening, this, &TextBoxWidget::menuOpening);
         // A screen reader follows the caret and the selection in the box.
         connect(editor_, &QTextEdit::cursorPositionChanged, this, [this] {
             if (!QAccessible::isActive())

@@ -10,6 +10,8 @@
 #include "boxpicture.h"
 #include "textbox.h"
 
+class QMenu;
+
 class BoxEditor;
 class QTextEdit;
 
@@ -107,6 +109,8 @@ signals:
     // no key release of its own.
     void inputCommitted();
     void edited();
+    // The box's context menu is about to open: see BoxEditor::menuOpening.
+    void menuOpening(QMenu* menu);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +21,7 @@
 
 #include "boxtext.h"
 #include "gestures.h"
+#include "puzzlefile.h"
 
 // A gesture of the mouse on a window.
 using Gesture = std::function<void(MainWindow&)>;
@@ -112,6 +114,9 @@ private slots:
     void altArrowsMoveBetweenCells_data();
     void altArrowsMoveBetweenCells();
     void focusMarkOnlyWhereTheKeyboardIs();
+    void puzzleCommands_data();
+    void puzzleCommands();
+    void savePuzzleFromKeysAndMenu();
     void idleEditorWaitsForLoopsOfItsOwn_data();
     void idleEditorWaitsForLoopsOfItsOwn();
     void editedCellTurnsIntoAMark();
@@ -861,6 +866,130 @@ void TestWindow::wheelScrollsOnlyATallerText()
     QCOMPARE(widget->editor() != nullptr, scrolls);
     if (scrolls)
         QVERIFY(widget->editor()->verticalScrollBar()->value() > 0);
+}
+
+// The puzzle commands, from their keys anywhere and from a cell's menu, run
+// as the form's own do, and the chord's key releases run no cell's handler.
+void TestWindow::puzzleCommands_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<Setup>("before");  // the window's form, and a fresh one alike
+    QTest::addColumn<Gesture>("command");
+    QTest::addColumn<Setup>("expected");
+    QTest::addColumn<QString>("copied");  // the clipboard after, or nothing to check
+
+    const QString line = QStringLiteral(
+        "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79");
+    const auto keys = [](QString name, QKeyCombination chord) {
+        return Gesture([=](MainWindow& w) {
+            boxNamed(w, name)->takeFocus(Qt::TabFocusReason);
+            QCoreApplication::sendPostedEvents();
+            QTest::keyClick(w.windowHandle(), chord.key(), chord.keyboardModifiers());
+        });
+    };
+    // Opens cell 40's menu, which keeps the text edit's own entries, and
+    // chooses `entry`.
+    const auto menu = [](QString entry) {
+        return Gesture([=](MainWindow& w) {
+            TextBoxWidget* cell = boxNamed(w, QStringLiteral("Text1_40"));
+            QContextMenuEvent open(QContextMenuEvent::Mouse, cell->rect().center(),
+                                   cell->mapToGlobal(cell->rect().center()));
+            QCoreApplication::sendEvent(cell, &open);
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(popup);
+            const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
+            QStringList texts;
+            for (QAction* action : popup->actions())
+                texts << action->text();
+            QVERIFY(!texts.filter(QRegularExpression(u'^' + QRegularExpression::escape(paste)))
+                         .isEmpty());
+            for (QAction* action : popup->actions()) {
+                if (action->text() == entry)
+                    action->trigger();
+            }
+            popup->close();
+        });
+    };
+    const Setup none = [](Korvane&) {};
+    const Setup pasted = [=](Korvane& k) { k.PastePuzzle(line); };
+    const auto refused = [](Korvane& k) {
+        k.Text3.Text = QStringLiteral("貼り付けた文字列は問題として読めません");
+    };
+    const QKeyCombination pasteKeys(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V);
+    const QKeyCombination copyKeys(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_C);
+
+    QTest::newRow("Ctrl+Shift+V in a cell")
+        << line << none << keys("Text1_40", pasteKeys) << pasted << line;
+    QTest::newRow("Ctrl+Shift+V on a button")
+        << line << none << keys("Text2_4", pasteKeys) << pasted << line;
+    QTest::newRow("問題を貼り付け") << line << none << menu("問題を貼り付け") << pasted << line;
+    QTest::newRow("Ctrl+Shift+V of what is no puzzle")
+        << "メモ" << none << keys("Text1_40", pasteKeys) << Setup(refused) << "メモ";
+    QTest::newRow("Ctrl+Shift+C in a cell")
+        << "" << pasted << keys("Text1_40", copyKeys) << none << line;
+    QTest::newRow("問題をコピー") << "" << pasted << menu("問題をコピー") << none << line;
+    Fixture grid;
+    grid.form.PastePuzzle(line);
+    QTest::newRow("候補をコピー") << "" << pasted << menu("候補をコピー") << none
+                                  << grid.form.CandidateGrid();
+}
+
+void TestWindow::puzzleCommands()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(Setup, before);
+    QFETCH(Gesture, command);
+    QFETCH(Setup, expected);
+    QFETCH(QString, copied);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QGuiApplication::clipboard()->setText(clipboard);
+    before(window->form());
+    window->mirror();
+    command(*window);
+    QCoreApplication::sendPostedEvents();
+
+    FakePort port;
+    Korvane fresh(port);
+    before(fresh);
+    expected(fresh);
+    QCOMPARE(formState(window->form()), formState(fresh));
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    QCOMPARE(box("Text1_40")->toPlainText(), boxtext::shown(fresh.Text1[40].Text));
+}
+
+// Ctrl+S and 問題を保存… write the puzzle where the save dialog says; a
+// cancelled dialog writes nothing.
+void TestWindow::savePuzzleFromKeysAndMenu()
+{
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    QString answer = QStringLiteral("保存.txt");
+    QString offered;
+    window->setSaveChooser([&](QWidget*, const QString& current) {
+        offered = current;
+        return answer;
+    });
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->form().PastePuzzle(QStringLiteral("5") + QString(80, u'0'));
+    window->mirror();
+    box("Text1_3")->takeFocus(Qt::TabFocusReason);
+    QTest::keyClick(window->windowHandle(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(offered, QStringLiteral("mondai.txt"));
+    const QString path = QDir::current().absoluteFilePath(answer);
+    QCOMPARE(window->form().puzzleFile, path);
+    QCOMPARE(box("Text3")->toPlainText(), QStringLiteral("問題が保存されました"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             puzzlefile::drawnGrid(
+                 puzzlefile::parseText(QStringLiteral("5") + QString(80, u'0')).entries()));
+    answer.clear();
+    window->savePuzzleAction()->trigger();
+    QCOMPARE(offered, path);
+    QCOMPARE(QDir().entryList(QDir::Files), QStringList{QStringLiteral("保存.txt")});
 }
 
 // An idle editor looks as its box does, but a menu or a message box that is
