@@ -2,7 +2,8 @@
 # Installs the build into a fresh prefix and checks what a desktop finds
 # there: the program, a launcher that passes desktop-file-validate and offers
 # to open puzzle files, AppStream metainfo that passes appstreamcli, the
-# manual pages, and the icon at every size and as SVG in the hicolor theme.
+# puzzle file type, the manual pages, and the icon at every size and as SVG
+# in the hicolor theme.
 # Usage: install.sh BUILD_DIR
 set -euo pipefail
 prefix=$(mktemp -d)
@@ -13,8 +14,9 @@ cd "$prefix"
 sizes=(16 24 32 48 64 128 256)
 launcher=share/applications/org.korvane.Korvane.desktop
 metainfo=share/metainfo/org.korvane.Korvane.metainfo.xml
-for file in bin/korvane "$launcher" "$metainfo" share/man/man6/korvane.6 share/man/ja/man6/korvane.6 \
-    share/icons/hicolor/scalable/apps/korvane.svg; do
+mimetypes=share/mime/packages/org.korvane.Korvane.xml
+for file in bin/korvane "$launcher" "$metainfo" "$mimetypes" share/man/man6/korvane.6 \
+    share/man/ja/man6/korvane.6 share/icons/hicolor/scalable/apps/korvane.svg; do
     [ -s "$file" ] || { echo "not installed: $file"; exit 1; }
 done
 [ -x bin/korvane ] || { echo "bin/korvane is not executable"; exit 1; }
