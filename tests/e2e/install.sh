@@ -22,11 +22,12 @@ done
 [ -x bin/korvane ] || { echo "bin/korvane is not executable"; exit 1; }
 
 desktop-file-validate "$launcher"
-# A file manager offers "Open With Korvane" for text files and passes the
-# file; making Korvane the default for them is left to the user.
+# A file manager opens puzzle files in Korvane and passes the file. Only the
+# program's own type is claimed, so Korvane becomes the default for no type
+# that other programs open (tests/e2e/package.sh asks xdg-mime).
 if ! grep -qx 'Exec=korvane %f' "$launcher" || ! grep -qx 'Icon=korvane' "$launcher" ||
-    ! grep -qx 'MimeType=text/plain;' "$launcher"; then
-    echo "the launcher must start korvane on a text file, with its icon"
+    ! grep -qx 'MimeType=text/x-korvane-puzzle;' "$launcher"; then
+    echo "the launcher must start korvane on a puzzle file, with its icon"
     exit 1
 fi
 # --strict fails on warnings and infos too; only pedantic notes may remain.
