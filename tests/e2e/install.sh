@@ -2,7 +2,8 @@
 # Installs the build into a fresh prefix and checks what a desktop finds
 # there: the program, a launcher that passes desktop-file-validate and offers
 # to open puzzle files, AppStream metainfo that passes appstreamcli, the
-# manual pages, and the icon at every size and as SVG in the hicolor theme.
+# puzzle file type, the manual pages, and the icon at every size and as SVG
+# in the hicolor theme.
 # Usage: install.sh BUILD_DIR
 set -euo pipefail
 prefix=$(mktemp -d)
@@ -13,18 +14,20 @@ cd "$prefix"
 sizes=(16 24 32 48 64 128 256)
 launcher=share/applications/org.korvane.Korvane.desktop
 metainfo=share/metainfo/org.korvane.Korvane.metainfo.xml
-for file in bin/korvane "$launcher" "$metainfo" share/man/man6/korvane.6 share/man/ja/man6/korvane.6 \
-    share/icons/hicolor/scalable/apps/korvane.svg; do
+mimetypes=share/mime/packages/org.korvane.Korvane.xml
+for file in bin/korvane "$launcher" "$metainfo" "$mimetypes" share/man/man6/korvane.6 \
+    share/man/ja/man6/korvane.6 share/icons/hicolor/scalable/apps/korvane.svg; do
     [ -s "$file" ] || { echo "not installed: $file"; exit 1; }
 done
 [ -x bin/korvane ] || { echo "bin/korvane is not executable"; exit 1; }
 
 desktop-file-validate "$launcher"
-# A file manager offers "Open With Korvane" for text files and passes the
-# file; making Korvane the default for them is left to the user.
+# A file manager opens puzzle files in Korvane and passes the file. Only the
+# program's own type is claimed, so Korvane becomes the default for no type
+# that other programs open (tests/e2e/package.sh asks xdg-mime).
 if ! grep -qx 'Exec=korvane %f' "$launcher" || ! grep -qx 'Icon=korvane' "$launcher" ||
-    ! grep -qx 'MimeType=text/plain;' "$launcher"; then
-    echo "the launcher must start korvane on a text file, with its icon"
+    ! grep -qx 'MimeType=text/x-korvane-puzzle;' "$launcher"; then
+    echo "the launcher must start korvane on a puzzle file, with its icon"
     exit 1
 fi
 # --strict fails on warnings and infos too; only pedantic notes may remain.
