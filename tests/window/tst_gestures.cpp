@@ -39,6 +39,12 @@ public:
         : window_(window), pick_(seed), answers_(seed ^ 0x9E3779B9u), names_(controlNames()),
           answerer_([this](QMessageBox& box) { answer(box); }, 1)
     {
+        // A click may land on 問題を保存… in a menu left open: the dialog
+        // saves in the test's folder, or is cancelled.
+        window_.setSaveChooser([this](QWidget*, const QString&) {
+            return below(2) ? QDir::current().absoluteFilePath(QStringLiteral("saved.txt"))
+                            : QString();
+        });
     }
 
     // Does one gesture; returns what it was.
