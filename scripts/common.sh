@@ -5,7 +5,8 @@ BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev libgl-dev fonts-n
 # with a client that reads it as a screen reader does, and xdg-mime with the
 # shared MIME database for the installed package's file types.
 TEST_PACKAGES=(xvfb xauth openbox xdotool imagemagick desktop-file-utils qqwing appstream lintian man-db
-               dbus at-spi2-core python3-gi gir1.2-atspi-2.0 xdg-utils libfile-mimeinfo-perl shared-mime-info)
+               dbus at-spi2-core python3-gi gir1.2-atspi-2.0 xdg-utils libfile-mimeinfo-perl shared-mime-info
+               xclip)
 # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What scripts/package.sh needs besides BUILD_PACKAGES: Debian's package tools.

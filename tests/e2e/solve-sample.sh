@@ -6,7 +6,10 @@
 # dark-red digit. On the way it opens a message box and checks that it is wide
 # enough for its caption. Then it closes the window with Alt+F4, as a user
 # would, and expects the program to end with status 0. Last, it starts the
-# program with the puzzle file, elsewhere, on its command line.
+# program with the puzzle file, elsewhere, on its command line, and with the
+# same puzzle in each exchange shape (81 characters, .sdk, .ss, full-width
+# rows, a boxed grid); then pastes each with Ctrl+Shift+V and copies the
+# puzzle back with Ctrl+Shift+C.
 # Usage: solve-sample.sh KORVANE MONDAI_TXT SCREENSHOT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -159,3 +162,67 @@ sleep 1
 decided_exactly reloaded || fail "after Data Load $cells cells are decided, not $givens"
 close
 echo "opened from the command line: $givens givens; window closed, exit status 0"
+
+# The same puzzle in the shapes other programs and web pages pass puzzles
+# around in, each given on the command line: every given is decided.
+/usr/bin/python3 - "$puzzle" "$work/shapes" <<'PY'
+import pathlib, sys
+lines = pathlib.Path(sys.argv[1]).read_bytes().decode("cp932").splitlines()
+def cell(ch):
+    digit = "１２３４５６７８９".find(ch)
+    return str(digit + 1) if digit >= 0 else ch if ch in "123456789" else "."
+cells = "".join(cell(lines[2 * r + 1][2 * c + 1]) for r in range(9) for c in range(9))
+rows = [cells[9 * r:9 * r + 9] for r in range(9)]
+out = pathlib.Path(sys.argv[2])
+out.mkdir()
+def boxed(bar, rule):
+    text = []
+    for r, row in enumerate(rows):
+        if r in (3, 6):
+            text.append(rule)
+        text.append(bar.join(" ".join(row[b:b + 3]) for b in (0, 3, 6)))
+    return "\n".join(text) + "\n"
+full = "".join("".join("　" if ch == "." else chr(ord("０") + int(ch)) for ch in row) + "\r\n"
+               for row in rows)
+shapes = {
+    "zeros.txt": cells.replace(".", "0") + "\n",
+    "dots.txt": cells + "\n",
+    "puzzle.sdk": "#A somebody\n#D a puzzle\n" + "\n".join(rows) + "\n",
+    "puzzle.ss": "*-----------*\n" + "\n".join(
+        ("|---+---+---|\n" if r in (3, 6) else "") + "|" + "|".join(row[b:b + 3] for b in (0, 3, 6)) + "|"
+        for r, row in enumerate(rows)) + "\n*-----------*\n\n123456789\n",
+    "boxed.txt": boxed(" | ", "------+-------+------"),
+}
+for name, text in shapes.items():
+    (out / name).write_text(text, encoding="utf-8")
+(out / "full-width.txt").write_bytes(full.encode("cp932"))
+(out / "full-width-utf8.txt").write_text(full, encoding="utf-8")
+PY
+for file in "$work/shapes"/*; do
+    start "$work/empty" "$file"
+    poll 30 decided_exactly shape || fail "$(basename "$file"): $cells cells decided, not $givens"
+    close
+    echo "$(basename "$file") from the command line: $givens givens"
+done
+
+# The same shapes through the clipboard: 問題を貼り付け (Ctrl+Shift+V) places
+# each, and 問題をコピー (Ctrl+Shift+C) gives the puzzle back as 81
+# characters. Each pasted puzzle is preceded by one of a single given, so
+# that every paste shows.
+start "$work/empty"
+for file in "$work/shapes"/*; do
+    [ "$(basename "$file")" = full-width.txt ] && continue # Shift-JIS: no clipboard text
+    printf '1%080d\n' 0 | xclip -selection clipboard -i
+    xdotool windowactivate --sync "$window" key ctrl+shift+v
+    decided_one() { shot "$1" && ((cells == 1)); }
+    poll 30 decided_one one || fail "a pasted puzzle of one given: $cells cells decided"
+    xclip -selection clipboard -i <"$file"
+    xdotool windowactivate --sync "$window" key ctrl+shift+v
+    poll 30 decided_exactly pasted || fail "$(basename "$file") pasted: $cells cells decided, not $givens"
+    echo "$(basename "$file") pasted: $givens givens"
+done
+xdotool windowactivate --sync "$window" key ctrl+shift+c
+copied() { [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$(tr -d '\n' <"$work/shapes/dots.txt")" ]; }
+poll 10 copied || fail "問題をコピー gave \"$(xclip -selection clipboard -o)\""
+echo "問題をコピー: the 81 characters came back"
+close
