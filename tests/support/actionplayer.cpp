@@ -136,7 +136,29 @@ QString checkPuzzleFileLoad(QByteArrayView bytes)
             (!entry.isEmpty() && f.form.Text1[k].Text != entry))
             return QStringLiteral("entry %1 \"%2\" placed wrongly").arg(k).arg(entry);
     }
-    return invariantViolation(f.form);
+    if (const QString fault = invariantViolation(f.form); !fault.isEmpty())
+        return fault;
+
+    // The same bytes pasted as a text: a puzzle is placed as it reads, and
+    // anything else leaves the board as it was.
+    Fixture p;
+    const QString text = QString::fromUtf8(bytes);
+    const puzzlefile::Reading reading = puzzlefile::parseText(text);
+    const QString before = boardState(p.form);
+    p.form.PastePuzzle(text);
+    if (!p.port.calls.isEmpty())
+        return QStringLiteral("paste: message box: ") + p.port.calls.first().prompt;
+    if (!reading.isPuzzle()) {
+        if (boardState(p.form) != before)
+            return QStringLiteral("a paste that is no puzzle changed the board");
+        return {};
+    }
+    for (int k = 0; k < Korvane::CellCount; ++k) {
+        if (p.form.savedGrid[k] != reading.entries()[k] ||
+            p.form.decided[k] != (reading.entries()[k].isEmpty() ? 0 : 1))
+            return QStringLiteral("paste: entry %1 placed wrongly").arg(k);
+    }
+    return invariantViolation(p.form);
 }
 
 QString playActions(QByteArrayView bytes)

@@ -10,7 +10,9 @@
 // Writes `bytes` as mondai.txt and runs Data Load on a fresh form. Every entry
 // of savedGrid must then be empty or one character, equal to what
 // puzzlefile::parse makes of the same bytes, placed as a decided cell when
-// not empty; no message box may open and the form's rules must hold.
+// not empty; no message box may open and the form's rules must hold. The
+// same bytes, pasted as text, must be placed as they read where they are a
+// puzzle and leave the board alone where not.
 // Returns an empty string, or what went wrong.
 QString checkPuzzleFileLoad(QByteArrayView bytes);
 
