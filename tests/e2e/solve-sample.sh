@@ -16,30 +16,9 @@ program=$(realpath "$1")
 puzzle=$2
 shots=$3
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-# poll SECONDS COMMAND...: runs COMMAND until it succeeds, for SECONDS at most.
-poll() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
+source "$(dirname "$(realpath "$0")")/common.sh"
 
 export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 # In the sanitizer build, the leak check at exit must not count what D-Bus
 # and fontconfig keep for the life of the process.
 here=$(dirname "$(realpath "$0")")
