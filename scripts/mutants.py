@@ -348,7 +348,7 @@ MUTANTS = [
     Mutant(W, "    if (removed.isEmpty() && inserted.isEmpty())\n        return;\n    if (removed.isEmpty()) {",
            "    if (removed.isEmpty() && inserted.isEmpty())\n        return;\n    if (false) {",
            "an insertion is told as a change of the whole"),
-    Mutant(W, "    const bool show = hasKeyboard();", "    const bool show = hasFocus();",
+    Mutant(W, "    const bool show = hasKeyboard() &&", "    const bool show = hasFocus() &&",
            "the focus mark leaves a cell as soon as its editor has the keyboard"),
     Mutant(ED, "    if (lineBreak && event->modifiers().testFlag(Qt::ControlModifier)) {",
            "    if (false) {", "Ctrl+Return types a line into a cell",

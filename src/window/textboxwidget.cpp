@@ -29,16 +29,26 @@ public:
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
         setGeometry(box->rect());
+        // Only the frame is the mark's: showing or hiding it repaints no
+        // more of the box than the frame covers.
+        setMask(QRegion(frame(0)) - QRegion(frame(Width)));
     }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        QPen pen(QApplication::palette().color(QPalette::Highlight), 2);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+        painter.fillRect(rect(), QApplication::palette().color(QPalette::Highlight));
+    }
+
+private:
+    static constexpr int Inset = 1;
+    static constexpr int Width = 2;
+    // The box's rectangle taken in by `more` pixels besides the inset.
+    QRect frame(int more) const
+    {
+        const int in = Inset + more;
+        return rect().adjusted(in, in, -in, -in);
     }
 };
 
@@ -242,6 +252,9 @@ void TextBoxWidget::replaceText(int start, int end, const QString& text)
 
 void TextBoxWidget::takeFocus(Qt::FocusReason reason)
 {
+    // Given from the keyboard or a screen reader, the focus shows its mark.
+    if (reason != Qt::MouseFocusReason)
+        window()->setAttribute(Qt::WA_KeyboardFocusChange);
     if (editor_)
         editor_->setFocus(reason);
     else
@@ -255,7 +268,9 @@ bool TextBoxWidget::hasKeyboard() const
 
 void TextBoxWidget::showFocusMark()
 {
-    const bool show = hasKeyboard();
+    // As Qt's own styles draw focus frames: once the keyboard has moved the
+    // focus in the window, until the mouse is pressed there again.
+    const bool show = hasKeyboard() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
     if (!focusMark_) {
         if (!show)
             return;
@@ -339,6 +354,12 @@ void TextBoxWidget::notePress(Qt::MouseButton button, Qt::KeyboardModifiers modi
 {
     lastPressed_ = this;
     down_.setFlag(button);
+    // The mouse is in use: focus marks show again once the keyboard moves
+    // the focus.
+    if (window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        window()->setAttribute(Qt::WA_KeyboardFocusChange, false);
+        showFocusMark();
+    }
     emit pressed(button, modifiers, position);
 }
 

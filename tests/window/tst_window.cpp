@@ -839,6 +839,14 @@ void TestWindow::focusMarkOnlyWhereTheKeyboardIs()
     QCOMPARE(marked(), QStringList{"Text1_40"});
     box("Text1_40")->editor()->clearFocus();
     QTRY_COMPARE(marked(), QStringList());
+    // Alt+arrow moves it as Tab does; a mouse press ends it, as in Qt's own
+    // styles.
+    box("Text1_40")->takeFocus(Qt::TabFocusReason);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Right, Qt::AltModifier);
+    QTRY_COMPARE(marked(), QStringList{"Text1_41"});
+    QTest::mouseClick(box("Text2_4"), Qt::LeftButton);
+    QTRY_VERIFY(box("Text2_4")->hasKeyboard());
+    QCOMPARE(marked(), QStringList());
 }
 
 // The wheel scrolls a box whose text goes on below it; over any other box it
