@@ -456,7 +456,7 @@ bool Reading::isPuzzle() const
     for (const QString& entry : drawn) {
         if (entry.isEmpty())
             continue;
-        if (entry.size() != 1 || entry.at(0) < u'1' || entry.at(0) > u'9')
+        if (!isDigit(entry))
             return false;
         given = true;
     }
@@ -545,8 +545,8 @@ QByteArray drawnGrid(const Entries& digits)
             if (c == 9)
                 break;
             const QString& entry = digits[static_cast<size_t>(9 * r + c)];
-            const bool digit = entry.size() == 1 && entry.at(0) >= u'1' && entry.at(0) <= u'9';
-            text += digit ? QChar(char16_t(u'１' + (entry.at(0).unicode() - u'1'))) : QChar(u'　');
+            text += isDigit(entry) ? QChar(char16_t(u'１' + (entry.at(0).unicode() - u'1')))
+                                   : QChar(u'　');
         }
         text += u"\r\n";
     }

@@ -41,6 +41,12 @@ using Entries = std::array<QString, 81>;
 // a huge file is not read to its end for them.
 inline constexpr qsizetype ExchangeBytesRead = 1024 * 1024;
 
+// Whether an entry is a given: one of the digits "1"-"9".
+inline bool isDigit(QStringView entry)
+{
+    return entry.size() == 1 && entry.at(0) >= u'1' && entry.at(0) <= u'9';
+}
+
 // What a text reads as, both ways.
 struct Reading {
     Entries drawn;                    // as a drawn grid

@@ -86,15 +86,6 @@ void Korvane::loadGrid(bool readFile)
 
 // ---- puzzles in and out ----
 
-namespace {
-
-bool isDigit(const QString& text)
-{
-    return text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'9';
-}
-
-}  // namespace
-
 void Korvane::PastePuzzle(const QString& text)
 {
     if (!canOpenPuzzleFile())
@@ -112,7 +103,7 @@ QString Korvane::PuzzleLine() const
 {
     QString line;
     for (int i = 0; i < CellCount; ++i) {
-        const bool digit = decided[i] == 1 && isDigit(decidedText(i));
+        const bool digit = decided[i] == 1 && puzzlefile::isDigit(decidedText(i));
         line += digit ? decidedText(i) : QStringLiteral(".");
     }
     return line;
