@@ -7,9 +7,13 @@
 #include <chrono>
 #include <functional>
 
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
+#include "boardkeeper.h"
+#include "keptstate.h"
 
 namespace {
 
@@ -261,6 +265,47 @@ void BM_DataSave(benchmark::State& state)
     timeOnScene(state, Scene::NormalSolved, [](Korvane& f) { f.Text9_click(0); });
 }
 BENCHMARK(BM_DataSave)->Name("Core/Text9_click/DataSaveSolved")->UseManualTime();
+
+// ---- the board kept between runs ----
+
+// What keeping costs the UI thread after an action: the snapshot handed to
+// the writer (which writes it on its own thread).
+void BM_KeepSnapshot(benchmark::State& state)
+{
+    const QTemporaryDir folder;
+    CountingPort port;
+    Korvane form(port);
+    buildScene(form, Scene::NormalSolved);
+    BoardKeeper keeper(folder.path());
+    keeper.open(form);
+    for (auto _ : state)
+        keeper.keep(form);
+}
+BENCHMARK(BM_KeepSnapshot)->Name("Core/Keep/SnapshotHandedToWriter");
+
+// The writer's part and the start's: a solved board's document, and reading
+// it back.
+void BM_KeptWrite(benchmark::State& state)
+{
+    CountingPort port;
+    Korvane form(port);
+    buildScene(form, Scene::NormalSolved);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(keptstate::write(form));
+}
+BENCHMARK(BM_KeptWrite)->Name("Core/Keep/WriteDocument")->Unit(benchmark::kMicrosecond);
+
+void BM_KeptRead(benchmark::State& state)
+{
+    CountingPort port;
+    Korvane form(port);
+    buildScene(form, Scene::NormalSolved);
+    const QByteArray document = keptstate::write(form);
+    const Korvane fresh(port);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(keptstate::read(document, fresh));
+}
+BENCHMARK(BM_KeptRead)->Name("Core/Keep/ReadDocument")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -9,12 +9,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
 #include <benchmark/benchmark.h>
 
 #include "benchsupport.h"
+#include "boardkeeper.h"
 #include "boxtext.h"
 #include "mainwindow.h"
 #include "textboxwidget.h"
@@ -258,13 +260,21 @@ bool allDecided(const Korvane& form)
 // Clicks `control` on a window showing `scene`, once per iteration; the click
 // and the repaints it causes are timed, showing the scene again is not.
 // `done` tells whether the click did what it should.
+// With `kept`, the board is kept after each action as the program keeps it,
+// in a folder of the run's own.
 void BM_Click(benchmark::State& state, Scene scene, const QString& control,
-              bool (*done)(const Korvane&))
+              bool (*done)(const Korvane&), bool kept = false)
 {
     CountingPort port;
     Korvane prepared(port);
     buildScene(prepared, scene);
     auto window = shownWindow();
+    const QTemporaryDir folder;
+    BoardKeeper keeper(folder.path());
+    if (kept) {
+        keeper.open(window->form());
+        window->setAfterAction([&] { keeper.keep(window->form()); });
+    }
     for (auto _ : state) {
         window->form() = prepared;
         window->mirror();
@@ -287,8 +297,8 @@ void BM_ClickWithSample(benchmark::State& state, Scene scene, const QString& con
     BM_Click(state, scene, control, done);
 }
 
-#define KORVANE_CLICK(function, name, scene, control, done)                                        \
-    BENCHMARK_CAPTURE(function, name, Scene::scene, control, done)                                 \
+#define KORVANE_CLICK(function, name, scene, ...)                                                  \
+    BENCHMARK_CAPTURE(function, name, Scene::scene, __VA_ARGS__)                                   \
         ->Name("View/Click/" #name)                                                                \
         ->UseManualTime()                                                                          \
         ->Unit(benchmark::kMicrosecond)
@@ -297,6 +307,11 @@ KORVANE_CLICK(BM_Click, CellPlacementAutoOn, NormalGivensAutoDigit,
               [](const Korvane& f) { return f.decided[NormalPlacementCell] == 1; });
 KORVANE_CLICK(BM_Click, SolveNormal, NormalGivensAuto, "Text10", allDecided);
 KORVANE_CLICK(BM_Click, SolveDiagonal, DiagonalGivensAuto, "Text10", allDecided);
+// The worst click and the cheapest, with the board kept after each.
+KORVANE_CLICK(BM_Click, SolveDiagonalKept, DiagonalGivensAuto, "Text10", allDecided, true);
+KORVANE_CLICK(
+    BM_Click, PaletteKept, NormalGivensAuto, "Text2_4",
+    [](const Korvane& f) { return f.selectedValue == u"5"; }, true);
 KORVANE_CLICK(BM_Click, PartialUndoOf81Diagonal, Diagonal81DecidedUndo, "Text1_40",
               [](const Korvane& f) { return f.decided[40] == 0; });
 KORVANE_CLICK(BM_Click, AutoOnOver80DiagonalDecided, Diagonal80DecidedOff, "Text6",

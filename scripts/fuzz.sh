@@ -10,7 +10,7 @@ bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(puzzlefile actions)
+[ ${#targets[@]} -eq 0 ] && targets=(puzzlefile actions keptstate)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DKORVANE_FUZZ=ON -DKORVANE_BENCH=OFF
@@ -26,7 +26,10 @@ for t in "${targets[@]}"; do
     cp fuzz/corpus/"$t"/* "$work/$t"/
     # A crash input lands in build-fuzz/ as crash-*; add it to the corpus
     # (and so to the replay test) once it is fixed.
+    # A kept board is some 24 KB; the other inputs are short.
+    max_len=4096
+    [ "$t" = keptstate ] && max_len=32768
     TMPDIR="$work" build-fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=4096 -max_len=4096 -print_final_stats=1 \
+        -rss_limit_mb=4096 -max_len=$max_len -print_final_stats=1 \
         -artifact_prefix="$PWD/build-fuzz/" "$work/$t"
 done

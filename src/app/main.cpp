@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QTimer>
 
+#include "boardkeeper.h"
 #include "commandline.h"
 #include "mainwindow.h"
 #include "platformtexts.h"
@@ -42,14 +43,33 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvane.Korvane"));
     installPlatformTranslations(QLocale::system());
 
-    // Closing the window ends the program; nothing is kept.
     MainWindow window;
     window.show();
-    if (!command.puzzleFile.isEmpty()) {
-        // Once the window is up, so that an error box has a window to belong
-        // to; the path is taken from the folder the program started in.
-        QTimer::singleShot(0, &window,
-                           [&window, &command] { window.openPuzzleFile(command.puzzleFile); });
-    }
-    return QApplication::exec();
+    // The board is kept as the user works, and offered at the next start.
+    BoardKeeper keeper(BoardKeeper::defaultFolder());
+    // Once the window is up, so that a box has a window to belong to.
+    QTimer::singleShot(0, &window, [&window, &keeper, &command] {
+        const std::optional<FormState> kept = keeper.open(window.form());
+        const auto keep = [&window, &keeper] { keeper.keep(window.form()); };
+        if (!command.puzzleFile.isEmpty()) {
+            // A puzzle file named on the command line wins over the kept
+            // board; its path is taken from the folder the program started
+            // in.
+            window.setAfterAction(keep);
+            window.openPuzzleFile(command.puzzleFile);
+            return;
+        }
+        // Whatever the answer, the kept file stays as it is until the user's
+        // first action.
+        if (kept)
+            window.offerKeptBoard(*kept);
+        window.setAfterAction(keep);
+    });
+    const int status = QApplication::exec();
+    // Once more at the close, for a snapshot still waiting; a run with no
+    // action leaves the kept file as it found it.
+    if (keeper.hasKept())
+        keeper.keep(window.form());
+    keeper.finish();
+    return status;
 }

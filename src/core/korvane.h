@@ -19,10 +19,13 @@ inline const QString UsageText =
 struct MessagePort {
     // Button styles.
     static constexpr int OkOnly = 0;
+    static constexpr int YesNo = 4;
     static constexpr int CancelTryContinue = 6;
     // Answers.
     static constexpr int Ok = 1;
     static constexpr int Cancel = 2;
+    static constexpr int Yes = 6;
+    static constexpr int No = 7;
     static constexpr int TryAgain = 10;
     static constexpr int Continue = 11;
 
@@ -66,6 +69,9 @@ struct FormState {
     std::array<QString, 82> candidates;
     std::array<QString, 82> stashedText;
     std::array<QString, 82> savedGrid;
+
+    // Field for field.
+    bool operator==(const FormState&) const = default;
 };
 
 // The one window of the program, without its widgets: its state (above), the
@@ -148,6 +154,12 @@ public:
     // Data Load reads; a failure is told in a message box naming the file
     // and the reason, and changes nothing.
     bool SavePuzzleFile(const QString& path);
+    // The board kept from an earlier run, offered at the start: where it
+    // differs from the form's state, the user is asked once (Yes / No,
+    // Yes the default) and Yes puts every control and variable back as
+    // `kept` holds them. No, or nothing to offer, leaves the form as it is.
+    // Returns whether the kept board was put back.
+    bool OfferKeptBoard(const FormState& kept);
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit

@@ -162,3 +162,14 @@ bool Korvane::SavePuzzleFile(const QString& path)
                 MessagePort::OkOnly);
     return false;
 }
+
+bool Korvane::OfferKeptBoard(const FormState& kept)
+{
+    if (kept == *this)
+        return false;
+    if (port.MsgBox(QStringLiteral("前回の盤面を復元しますか？"), MessagePort::YesNo) !=
+        MessagePort::Yes)
+        return false;
+    FormState::operator=(kept);
+    return true;
+}

@@ -20,6 +20,8 @@ struct TextBox {
     bool MultiLine = true;  // "\r\n" starts a new line, long texts wrap
     bool Locked = false;    // read-only: typing is refused
     int TabIndex = 0;
+
+    bool operator==(const TextBox&) const = default;
 };
 
 namespace Colors {

@@ -248,6 +248,17 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
     handler();
     running_ = false;
     mirror();
+    if (afterAction_)
+        afterAction_();
+}
+
+void MainWindow::offerKeptBoard(const FormState& kept)
+{
+    run([&] { form_.OfferKeptBoard(kept); });
+    // The Return that answered comes up in the cell that has the focus
+    // again; it is the answer's, not typing that would change the board
+    // just put back.
+    chordKeys_ = port_.keysHeldAtClose();
 }
 
 void MainWindow::openPuzzleFile(const QString& fileName)

@@ -41,6 +41,16 @@ public:
     // a relative path is taken from the current folder now.
     void openPuzzleFile(const QString& fileName);
 
+    // Offers the board kept from an earlier run, as the form's
+    // OfferKeptBoard does, and shows what the answer made of the form.
+    void offerKeptBoard(const FormState& kept);
+    // Runs after every user action has changed the form and the widgets show
+    // it: where the program keeps the board as the user works.
+    void setAfterAction(std::function<void()> afterAction)
+    {
+        afterAction_ = std::move(afterAction);
+    }
+
     // What Ctrl+O asks for the puzzle file to open: by default the platform's
     // file dialog. An empty answer is a cancel.
     using FileChooser = std::function<QString(QWidget* parent, const QString& current)>;
@@ -96,6 +106,7 @@ private:
     bool running_ = false;
     FileChooser chooseFile_;
     FileChooser chooseSaveFile_;
+    std::function<void()> afterAction_;
     QAction* pastePuzzle_ = nullptr;
     QAction* copyPuzzle_ = nullptr;
     QAction* copyCandidates_ = nullptr;

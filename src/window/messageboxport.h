@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,7 +12,9 @@
 // icon, the prompt as plain text.
 // - OkOnly: one OK button; the answer is Ok, also after Escape;
 // - CancelTryContinue: "キャンセル", "再試行", "続行", answered Cancel,
-//   TryAgain and Continue; Escape and the close button answer Cancel.
+//   TryAgain and Continue; Escape and the close button answer Cancel;
+// - YesNo: "はい" (the default, Return) and "いいえ", answered Yes and No;
+//   Escape and the close button answer No.
 // Any other style is shown as OkOnly.
 class MessageBoxPort : public MessagePort {
 public:
@@ -27,7 +30,13 @@ public:
 
     int MsgBox(const QString& prompt, int buttons) override;
 
+    // The keys pressed in the last box and still down when it closed (the
+    // Return that answered it): their releases go to whatever has the focus
+    // next.
+    const QList<int>& keysHeldAtClose() const { return held_; }
+
 private:
+    QList<int> held_;
     QPointer<QWidget> parent_;
     std::function<void()> beforeOpen_;
     MessagePort* standIn_ = nullptr;

@@ -17,6 +17,7 @@ partial undo and a placement follow.
 import os
 import subprocess
 import sys
+import tempfile
 import time
 import warnings
 
@@ -31,6 +32,13 @@ warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 PROGRAM, FOLDER = sys.argv[1], sys.argv[2]
 failures = []
+
+
+def start():
+    """Korvane in FOLDER, with a state folder of its own: no board kept by an
+    earlier start is offered."""
+    state = tempfile.mkdtemp(dir=FOLDER, prefix="state.")
+    return subprocess.Popen([PROGRAM], cwd=FOLDER, env=dict(os.environ, XDG_STATE_HOME=state))
 
 
 def check(condition, what):
@@ -75,7 +83,7 @@ listener = Atspi.EventListener.new(on_event)
 for kind in ("object:text-changed", "object:state-changed:focused", "object:state-changed:checked"):
     listener.register(kind)
 
-program = subprocess.Popen([PROGRAM], cwd=FOLDER)
+program = start()
 
 
 def find_app():
@@ -197,7 +205,7 @@ try:
     # Back to a fresh board, with keys: 全部取消 is eleven Tabs back.
     program.terminate()
     program.wait(10)
-    program = subprocess.Popen([PROGRAM], cwd=FOLDER)
+    program = start()
     wait_for(lambda: find_app() is not None, 30)
     app = find_app()
     by_name = {}

@@ -24,35 +24,7 @@ export QT_QPA_PLATFORM=xcb
 here=$(dirname "$(realpath "$0")")
 export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0:suppressions=$here/lsan.supp
 
-# A window manager, for Alt+F4; it answers EWMH questions once it is up.
-openbox --sm-disable 2>/dev/null &
-pids+=($!)
-poll 20 xdotool get_num_desktops >/dev/null 2>&1 || fail "openbox did not start"
-
-window=
-find_window() {
-    window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
-    [ -n "$window" ]
-}
-# start FOLDER [ARGUMENT...]: runs korvane in FOLDER and waits for its window.
-start() {
-    local folder=$1
-    shift
-    (cd "$folder" && exec "$program" "$@") &
-    pid=$!
-    pids+=("$pid")
-    poll 60 find_window || fail "no Korvane window appeared"
-}
-# close: Alt+F4, as a user would; the program must end with status 0.
-close() {
-    xdotool windowactivate --sync "$window"
-    xdotool key alt+F4
-    exited() { ! kill -0 "$pid" 2>/dev/null; }
-    poll 30 exited || fail "the program did not end after Alt+F4"
-    local status=0
-    wait "$pid" || status=$?
-    ((status == 0)) || fail "the program ended with status $status"
-}
+start_window_manager
 
 cp "$puzzle" "$work/mondai.txt"
 start "$work"
@@ -88,7 +60,6 @@ shot() {
 }
 painted() { shot start && ((yellow > 10000)); }
 decided_at_least() { shot "$1" && ((cells >= $2)); }
-click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
 
 # Nothing is decided before the puzzle is loaded: all cells list candidates.
 poll 30 painted || fail "the window was not drawn"
@@ -103,11 +74,6 @@ click 44 48
 # pointer to move.
 sleep 1
 click 45 49
-box=
-find_box() {
-    box=$(xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null | grep -vx "$window" | head -n 1)
-    [ -n "$box" ]
-}
 poll 30 find_box || fail "no message box appeared"
 box_width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
 ((box_width >= 200)) || fail "the message box is $box_width pixels wide"

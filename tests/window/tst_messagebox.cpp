@@ -72,6 +72,13 @@ void TestMessageBox::styles_data()
     QTest::newRow("Return answers OK") << M::OkOnly << pressReturn << ok << M::Ok;
     QTest::newRow("the close button cancels")
         << M::CancelTryContinue << closeBox << three << M::Cancel;
+    const QStringList yesNo{"はい", "いいえ"};
+    QTest::newRow("yes") << M::YesNo << press("はい") << yesNo << M::Yes;
+    QTest::newRow("no") << M::YesNo << press("いいえ") << yesNo << M::No;
+    QTest::newRow("Return answers the default button, はい")
+        << M::YesNo << pressReturn << yesNo << M::Yes;
+    QTest::newRow("Escape answers いいえ") << M::YesNo << pressEscape << yesNo << M::No;
+    QTest::newRow("the close button answers いいえ") << M::YesNo << closeBox << yesNo << M::No;
 }
 
 void TestMessageBox::styles()

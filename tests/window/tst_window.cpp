@@ -22,6 +22,7 @@
 #include "boxtext.h"
 #include "gestures.h"
 #include "puzzlefile.h"
+#include "puzzles.h"
 
 // A gesture of the mouse on a window.
 using Gesture = std::function<void(MainWindow&)>;
@@ -125,6 +126,8 @@ private slots:
     void everyWayInIsBounded();
     void openingAPuzzleFile_data();
     void openingAPuzzleFile();
+    void keptBoardOfferedInARealBox_data();
+    void keptBoardOfferedInARealBox();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -1318,6 +1321,56 @@ void TestWindow::openingAPuzzleFile()
     QCOMPARE(box("Text1_0")->toPlainText(),
              opened ? QStringLiteral("9") : QStringLiteral("123456789"));
     QCOMPARE(window->form().puzzleFile, opened ? path : QStringLiteral("mondai.txt"));
+}
+
+void TestWindow::keptBoardOfferedInARealBox_data()
+{
+    QTest::addColumn<int>("key");  // answers the box; its release reaches the cell
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("Return answers はい") << int(Qt::Key_Return) << true;
+    QTest::newRow("Escape answers いいえ") << int(Qt::Key_Escape) << false;
+}
+
+// The key that answers comes up in the cell that has the focus again; it
+// runs no handler there, so the board stays as the answer left it, and the
+// next key's release is the cell's again.
+void TestWindow::keptBoardOfferedInARealBox()
+{
+    QFETCH(int, key);
+    QFETCH(bool, restored);
+
+    FakePort port;
+    Korvane kept(port);
+    kept.PastePuzzle(puzzles::SinglesGivens);
+    kept.Text9_click(0);
+    const Korvane startUp = window->form();
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    TextBoxWidget* cell = box("Text1_0");
+    cell->setFocus();
+    QCoreApplication::sendPostedEvents();
+    QStringList prompts;
+    OpenBoxAnswerer answerer([&](QMessageBox& box) {
+        prompts << box.text();
+        QTest::keyPress(&box, Qt::Key(key));
+    });
+    window->offerKeptBoard(kept);
+    QCOMPARE(prompts, QStringList{QStringLiteral("前回の盤面を復元しますか？")});
+    // As the platform delivers it once the window is active again: to the
+    // window, and on to the focus.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTRY_VERIFY(cell->hasKeyboard());
+    QTest::keyRelease(window->windowHandle(), Qt::Key(key));
+    const FormState& expected = restored ? kept : startUp;
+    QVERIFY(static_cast<const FormState&>(window->form()) == expected);
+    QCOMPARE(cell->formText(), expected.Text1[0].Text);
+
+    QSignalSpy released(cell, &TextBoxWidget::keyReleased);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Left);
+    QCOMPARE(released.count(), 1);
+    QCOMPARE(window->form().restorePending, 1);
 }
 
 QTEST_MAIN(TestWindow)

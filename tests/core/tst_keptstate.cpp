@@ -1,0 +1,363 @@
+// The board kept between runs: the file read back as the form was, a file
+// that is not one refused whole, the question at the start, and the keeper's
+// dealings with its folder (a bad file set aside, a second program, a folder
+// that cannot be written).
+#include <mutex>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "actionplayer.h"
+#include "boardkeeper.h"
+#include "keptstate.h"
+#include "puzzles.h"
+#include "testsupport.h"
+
+// Changes a kept document before it is read.
+using Edit = std::function<void(QJsonObject& document)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace {
+
+// A form part-way through a puzzle: loaded, two cells typed over, saved, a
+// digit selected, in the single-number display.
+void midPuzzle(Korvane& form)
+{
+    form.PastePuzzle(puzzles::SinglesGivens);
+    form.Text6_Click();
+    form.Text1[1].Text = QStringLiteral("3\r\n4");
+    form.Text1_KeyUp(1, 0, 0);
+    form.Text9_click(0);
+    form.Text1[2].Text = QStringLiteral("５");
+    form.Text1_KeyUp(2, 0, 0);
+    form.Text2_click(4);
+    clickSingleNumber(form);
+}
+
+// The board of a document, changed by `change`, with its check made anew, so
+// that only the change itself can be what is refused.
+Edit rechecked(std::function<void(QJsonObject& board)> change)
+{
+    return [change](QJsonObject& document) {
+        QJsonObject board = document[QLatin1StringView("board")].toObject();
+        change(board);
+        document[QLatin1StringView("board")] = board;
+        document[QLatin1StringView("check")] = keptstate::checkOf(board);
+    };
+}
+
+Edit onControl(const QString& name, const QString& key, const QJsonValue& value)
+{
+    return rechecked([=](QJsonObject& board) {
+        QJsonObject controls = board[QLatin1StringView("controls")].toObject();
+        QJsonObject control = controls[name].toObject();
+        if (value.isUndefined())
+            control.remove(key);
+        else
+            control[key] = value;
+        controls[name] = control;
+        board[QLatin1StringView("controls")] = controls;
+    });
+}
+
+struct Said {
+    QStringList lines;
+    BoardKeeper::Say say()
+    {
+        return [this](const QString& line) {
+            const std::lock_guard lock(mutex);
+            lines.append(line);
+        };
+    }
+    QStringList all()
+    {
+        const std::lock_guard lock(mutex);
+        return lines;
+    }
+    std::mutex mutex;
+};
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestKeptState : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(folder.isValid()); }
+    void keptBoardsComeBackAfterRandomActions();
+    void documents_data();
+    void documents();
+    void offeredAtTheStart_data();
+    void offeredAtTheStart();
+    void keeperWritesAndReadsBack();
+    void badFileIsSetAside_data();
+    void badFileIsSetAside();
+    void secondProgramKeepsNothing();
+    void unwritableFolderIsSaidOnce();
+
+private:
+    const TemporaryCurrentFolder folder;
+};
+
+void TestKeptState::keptBoardsComeBackAfterRandomActions()
+{
+    // playActions keeps the board and reads it back along each script.
+    const quint32 seed = QRandomGenerator::global()->generate();
+    qInfo("seed %u", seed);
+    QRandomGenerator random(seed);
+    for (int script = 0; script < 300; ++script) {
+        QByteArray bytes(int(random.bounded(8, 120)), Qt::Uninitialized);
+        for (char& b : bytes)
+            b = char(random.bounded(256));
+        const QString fault = playActions(bytes);
+        QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("seed %1, script %2 (%3): %4")
+                                                 .arg(seed)
+                                                 .arg(script)
+                                                 .arg(QString::fromLatin1(bytes.toHex()), fault)));
+    }
+}
+
+void TestKeptState::documents_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QString>("fault");  // how the refusal begins; empty: it reads
+
+    const auto value = [](const char* key, QJsonValue v) {
+        return rechecked([=](QJsonObject& board) { board[QLatin1StringView(key)] = v; });
+    };
+    QTest::newRow("as written") << Edit([](QJsonObject&) {}) << QString();
+    QTest::newRow("a value changed, the check left") << Edit([](QJsonObject& d) {
+        QJsonObject board = d[QLatin1StringView("board")].toObject();
+        board[QLatin1StringView("selectedValue")] = QStringLiteral("3");
+        d[QLatin1StringView("board")] = board;
+    }) << "its check does not match";
+    QTest::newRow("another program's document")
+        << Edit([](QJsonObject& d) { d[QLatin1StringView("format")] = QStringLiteral("x"); })
+        << "not a kept Korvane board";
+    QTest::newRow("a later version")
+        << Edit([](QJsonObject& d) { d[QLatin1StringView("version")] = 2; }) << "version 2";
+    QTest::newRow("a flag of 2") << value("singleView", 2) << "singleView is out of range";
+    QTest::newRow("a flag as a text")
+        << value("diagonalMode", QStringLiteral("1")) << "diagonalMode is not a number";
+    QTest::newRow("decided one short")
+        << value("decided", QJsonArray{0, 1}) << "decided is not a list of 82";
+    QTest::newRow("a saved entry as a number") << rechecked([](QJsonObject& board) {
+        QJsonArray grid = board[QLatin1StringView("savedGrid")].toArray();
+        grid[5] = 5;
+        board[QLatin1StringView("savedGrid")] = grid;
+    }) << "savedGrid 5 is not a text";
+    QTest::newRow("a text longer than a box")
+        << value("selectedValue", QString(1001, u'1')) << "selectedValue is longer";
+    QTest::newRow("a colour beyond 0xFFFFFF")
+        << onControl("Text3", "backColor", 0x1000000) << "Text3's back colour is out of range";
+    QTest::newRow("half a colour")
+        << onControl("Text1_0", "foreColor", 0.5) << "Text1_0's colour is not a whole number";
+    QTest::newRow("a font size of 1000")
+        << onControl("Text1_40", "fontSize", 1000) << "Text1_40's font size is out of range";
+    QTest::newRow("a cell without its text")
+        << onControl("Text1_80", "text", QJsonValue::Undefined) << "Text1_80's text is not";
+    QTest::newRow("a control missing") << rechecked([](QJsonObject& board) {
+        QJsonObject controls = board[QLatin1StringView("controls")].toObject();
+        controls.remove(QStringLiteral("Text9_1"));
+        board[QLatin1StringView("controls")] = controls;
+    }) << "Text9_1 is missing";
+}
+
+void TestKeptState::documents()
+{
+    QFETCH(Edit, edit);
+    QFETCH(QString, fault);
+
+    Fixture f;
+    midPuzzle(f.form);
+    QJsonObject document = QJsonDocument::fromJson(keptstate::write(f.form)).object();
+    edit(document);
+    Fixture fresh;
+    // Written compactly, as a person's editor might leave it: the spacing is
+    // no part of the check.
+    const keptstate::Reading reading =
+        keptstate::read(QJsonDocument(document).toJson(QJsonDocument::Compact), fresh.form);
+    QVERIFY2(reading.fault.startsWith(fault), qPrintable(reading.fault));
+    QCOMPARE(reading.board.has_value(), fault.isEmpty());
+    if (reading.board)
+        QVERIFY(*reading.board == f.form);
+}
+
+void TestKeptState::offeredAtTheStart_data()
+{
+    QTest::addColumn<Setup>("keptAs");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("restored");
+
+    const Setup startUp = [](Korvane&) {};
+    QTest::newRow("the start-up board is not offered")
+        << startUp << int(MessagePort::Yes) << false << false;
+    QTest::newRow("cleared back to the start-up board is not offered") << Setup([](Korvane& form) {
+        form.Text2_click(3);
+        form.Text5_Click();
+    }) << int(MessagePort::Yes) << false << false;
+    QTest::newRow("はい puts a puzzle back")
+        << Setup(midPuzzle) << int(MessagePort::Yes) << true << true;
+    QTest::newRow("いいえ starts afresh")
+        << Setup(midPuzzle) << int(MessagePort::No) << true << false;
+    QTest::newRow("a Data Save alone is offered")
+        << Setup([](Korvane& form) { form.Text9_click(0); }) << int(MessagePort::Yes) << true
+        << true;
+}
+
+void TestKeptState::offeredAtTheStart()
+{
+    QFETCH(Setup, keptAs);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, restored);
+
+    Fixture earlier;
+    keptAs(earlier.form);
+    Fixture start;
+    const Korvane startUp = start.form;
+    start.port.answers = {answer};
+    QCOMPARE(start.form.OfferKeptBoard(earlier.form), restored);
+    QCOMPARE(start.port.prompts(),
+             asked ? QStringList{QStringLiteral("前回の盤面を復元しますか？")} : QStringList{});
+    if (asked)
+        QCOMPARE(start.port.calls.first().buttons, int(MessagePort::YesNo));
+    QCOMPARE(formState(start.form), formState(restored ? earlier.form : startUp));
+    QVERIFY(static_cast<const FormState&>(start.form) ==
+            static_cast<const FormState&>(restored ? earlier.form : startUp));
+}
+
+void TestKeptState::keeperWritesAndReadsBack()
+{
+    QTemporaryDir home;
+    const QString folder = home.filePath(QStringLiteral("state/korvane"));
+    Fixture f;
+    Said said;
+    {
+        BoardKeeper keeper(folder, said.say());
+        QVERIFY(!keeper.open(f.form));
+        QVERIFY(keeper.isKeeping());
+        midPuzzle(f.form);
+        for (int i = 0; i < 20; ++i)
+            keeper.keep(f.form);
+        keeper.finish();
+        // Twenty snapshots of one board are one write at most... and at
+        // least one.
+        QCOMPARE(keeper.writeCount(), 1);
+    }
+    QCOMPARE(said.all(), QStringList());
+    Fixture next;
+    BoardKeeper keeper(folder, said.say());
+    const std::optional<FormState> kept = keeper.open(next.form);
+    QVERIFY(kept.has_value());
+    QVERIFY(*kept == f.form);
+    // What the file holds is not written again.
+    keeper.keep(*kept);
+    keeper.finish();
+    QCOMPARE(keeper.writeCount(), 0);
+    QVERIFY(QDir(folder).entryList({QStringLiteral("*.bad-*")}, QDir::Files).isEmpty());
+}
+
+void TestKeptState::badFileIsSetAside_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    Fixture f;
+    midPuzzle(f.form);
+    const QByteArray whole = keptstate::write(f.form);
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("cut short, as by a crash") << whole.left(whole.size() / 2);
+    QTest::newRow("garbage") << QByteArray("\x00\xFF\x12garbage", 10);
+    QTest::newRow("a byte changed") << QByteArray(whole).replace("3\\r\\n4", "3\\r\\n5");
+    QTest::newRow("larger than any board") << QByteArray(keptstate::MaxFileBytes + 1, ' ');
+}
+
+void TestKeptState::badFileIsSetAside()
+{
+    QFETCH(QByteArray, bytes);
+
+    QTemporaryDir home;
+    const QString folder = home.path();
+    const QString file = folder + QStringLiteral("/board.json");
+    Fixture f;
+    // More bad starts than are kept: the newest stay, each as it was found.
+    for (int start = 0; start < BoardKeeper::SetAsideKept + 2; ++start) {
+        QVERIFY(writeFile(file, bytes + QByteArray::number(start)));
+        Said said;
+        BoardKeeper keeper(folder, said.say());
+        QVERIFY(!keeper.open(f.form));
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(said.all().size(), 1);
+        QVERIFY2(said.all().first().contains(QStringLiteral("does not read")),
+                 qPrintable(said.all().first()));
+        QVERIFY(keeper.isKeeping());
+    }
+    const QStringList asides =
+        QDir(folder).entryList({QStringLiteral("board.json.bad-*")}, QDir::Files, QDir::Name);
+    QCOMPARE(asides.size(), BoardKeeper::SetAsideKept);
+    QCOMPARE(contents(folder + u'/' + asides.last()),
+             bytes + QByteArray::number(BoardKeeper::SetAsideKept + 1));
+}
+
+void TestKeptState::secondProgramKeepsNothing()
+{
+    QTemporaryDir home;
+    Fixture f;
+    Said said;
+    BoardKeeper first(home.path(), said.say());
+    QVERIFY(!first.open(f.form));
+    first.keep(f.form);
+    first.finish();
+    const QByteArray kept = contents(first.filePath());
+
+    Fixture g;
+    midPuzzle(g.form);
+    BoardKeeper second(home.path(), said.say());
+    QVERIFY(!second.open(g.form));
+    QVERIFY(!second.isKeeping());
+    second.keep(g.form);
+    second.finish();
+    QCOMPARE(second.writeCount(), 0);
+    QCOMPARE(contents(first.filePath()), kept);
+    QCOMPARE(said.all().size(), 1);
+    QVERIFY2(said.all().first().startsWith(QStringLiteral("another Korvane")),
+             qPrintable(said.all().first()));
+}
+
+void TestKeptState::unwritableFolderIsSaidOnce()
+{
+    // A file where the folder should be: nothing can be made under it, not
+    // even by root.
+    QTemporaryDir home;
+    const QString blocker = home.filePath(QStringLiteral("state"));
+    QVERIFY(writeFile(blocker, "not a folder"));
+    Fixture f;
+    Said said;
+    BoardKeeper keeper(blocker + QStringLiteral("/korvane"), said.say());
+    QVERIFY(!keeper.open(f.form));
+    QVERIFY(keeper.isKeeping());
+    keeper.keep(f.form);
+    midPuzzle(f.form);
+    QTest::qWait(150);
+    keeper.keep(f.form);
+    keeper.finish();
+    QCOMPARE(keeper.writeCount(), 0);
+    QCOMPARE(said.all().size(), 1);
+    QVERIFY2(said.all().first().startsWith(QStringLiteral("cannot keep the board")),
+             qPrintable(said.all().first()));
+}
+
+QTEST_GUILESS_MAIN(TestKeptState)
+#include "tst_keptstate.moc"
