@@ -180,7 +180,9 @@ QString checkPuzzleFileLoad(QByteArrayView bytes)
     return invariantViolation(p.form);
 }
 
-QString playActions(QByteArrayView bytes)
+namespace {
+
+QString play(QByteArrayView bytes, bool keptAlong)
 {
     Input in(bytes);
     InputPort port(in);
@@ -286,12 +288,24 @@ QString playActions(QByteArrayView bytes)
             reference = form;
         }
         const qsizetype count = played.size();
-        if (fault.isEmpty() && ((count & (count - 1)) == 0 || in.atEnd()))
+        if (keptAlong && fault.isEmpty() && ((count & (count - 1)) == 0 || in.atEnd()))
             fault = keptRoundTripFault(form);
         if (!fault.isEmpty())
             return fault + QStringLiteral("\nafter: ") + played.join(QStringLiteral(", "));
     }
     return QString();
+}
+
+}  // namespace
+
+QString playActions(QByteArrayView bytes)
+{
+    return play(bytes, false);
+}
+
+QString playActionsKept(QByteArrayView bytes)
+{
+    return play(bytes, true);
 }
 
 namespace {
