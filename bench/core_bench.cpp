@@ -283,6 +283,23 @@ void BM_KeepSnapshot(benchmark::State& state)
 }
 BENCHMARK(BM_KeepSnapshot)->Name("Core/Keep/SnapshotHandedToWriter");
 
+// The start's part with nothing kept yet: the folder, the lock, the look
+// for a file, the writer thread started.
+void BM_KeeperOpen(benchmark::State& state)
+{
+    const QTemporaryDir home;
+    CountingPort port;
+    const Korvane form(port);
+    for (auto _ : state) {
+        BoardKeeper keeper(home.filePath(QStringLiteral("korvane")));
+        benchmark::DoNotOptimize(keeper.open(form));
+        state.PauseTiming();
+        keeper.finish();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_KeeperOpen)->Name("Core/Keep/OpenWithNothingKept")->Unit(benchmark::kMicrosecond);
+
 // The writer's part and the start's: a solved board's document, and reading
 // it back.
 void BM_KeptWrite(benchmark::State& state)
