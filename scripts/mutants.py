@@ -53,6 +53,7 @@ T, ED, PI, W = ("src/window/boxtext.cpp", "src/window/boxeditor.cpp",
 MW, FE, MB = ("src/window/mainwindow.cpp", "src/window/formevents.cpp",
               "src/window/messageboxport.cpp")
 AC = "src/window/boxaccessible.cpp"
+KS, BK = "src/core/keptstate.cpp", "src/core/boardkeeper.cpp"
 
 MUTANTS = [
     # ---- the engine ----
@@ -364,10 +365,32 @@ MUTANTS = [
     Mutant(L, "    if (foreColor == Colors::DecidedDigit)\n        meaning = QStringLiteral(\"確定した数字\");",
            "    if (false)\n        meaning = QStringLiteral(\"確定した数字\");",
            "a decided digit is said to be a candidate"),
+    # ---- the kept board ----
+    Mutant(KS, "if (!(d >= least && d <= most))", "if (!(d >= least))",
+           "a flag of 2, a colour beyond 0xFFFFFF or a huge font is read"),
+    Mutant(KS, "if (root.value(QLatin1StringView(\"check\")).toString() != checkOf(board))",
+           "if (false)", "a kept file with a value changed is read"),
+    Mutant(KS, "if (text.size() > longest)", "if (text.size() > longest + 1)",
+           "a text longer than a box holds is read"),
+    Mutant(BK, "if (written && *written == state)\n            return false;", "",
+           "an unchanged board is written again"),
+    Mutant(BK, "while (asides.size() >= SetAsideKept)", "while (asides.size() > SetAsideKept)",
+           "four files set aside are kept"),
+    Mutant(BK, "if (!failureSaid) {", "if (true) {",
+           "a folder that cannot be written is said at every write"),
+    Mutant(BK, "if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {",
+           "if (false) {", "a second program writes over the first one's file"),
+    Mutant(S, "    if (kept == *this)\n        return false;\n", "",
+           "the start-up board is offered back"),
+    Mutant(S, "MessagePort::YesNo) !=\n        MessagePort::Yes)",
+           "MessagePort::YesNo) ==\n        MessagePort::Cancel)", "いいえ puts the kept board back"),
+    Mutant(MB, "box.setDefaultButton(yes);", "box.setDefaultButton(no);", "Return answers いいえ"),
+    Mutant(MW, "chordKeys_ = port_.keysHeldAtClose();", "chordKeys_.clear();",
+           "the Return that answered runs the cell's key-up handler over the board put back"),
 ]
 
 CORE_TESTS = ["tst_cells", "tst_engine", "tst_commands", "tst_storage", "tst_puzzlefile",
-              "tst_fuzz_corpus", "tst_oracle"]
+              "tst_keptstate", "tst_fuzz_corpus", "tst_oracle"]
 WINDOW_TESTS = ["tst_viewrules", "tst_messagebox", "tst_window", "tst_look", "tst_gestures",
                 "screen-reader"]
 TEST_FOLDER = {name: "tests/core" for name in CORE_TESTS}
