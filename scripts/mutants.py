@@ -384,7 +384,8 @@ MUTANTS = [
            "the start-up board is offered back"),
     Mutant(S, "MessagePort::YesNo) !=\n        MessagePort::Yes)",
            "MessagePort::YesNo) ==\n        MessagePort::Cancel)", "いいえ puts the kept board back"),
-    Mutant(MB, "box.setDefaultButton(yes);", "box.setDefaultButton(no);", "Return answers いいえ"),
+    Mutant(MB, "const int escape = yesNo ? No : Cancel;", "const int escape = Cancel;",
+           "Escape and the close button leave the restore question unanswered"),
     Mutant(MW, "chordKeys_ = port_.keysHeldAtClose();", "chordKeys_.clear();",
            "the Return that answered runs the cell's key-up handler over the board put back"),
 ]

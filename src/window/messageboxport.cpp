@@ -69,34 +69,33 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     box.setTextFormat(Qt::PlainText);
     box.setText(boxtext::shown(prompt));
 
-    if (buttons == YesNo) {
-        QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        keepCaptionReadable(box);
-        box.exec();
-        return box.clickedButton() == yes ? Yes : No;
-    }
-    if (buttons != CancelTryContinue) {
+    if (buttons != CancelTryContinue && buttons != YesNo) {
         box.addButton(QMessageBox::Ok);
         keepCaptionReadable(box);
         box.exec();
         return Ok;
     }
 
-    // One role for all three keeps them in this order on every platform.
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::ActionRole);
-    QPushButton* retry = box.addButton(QStringLiteral("再試行"), QMessageBox::ActionRole);
-    QPushButton* proceed = box.addButton(QStringLiteral("続行"), QMessageBox::ActionRole);
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
+    const bool yesNo = buttons == YesNo;
+    const QList<std::pair<QString, int>> choices =
+        yesNo ? QList<std::pair<QString, int>>{{QStringLiteral("はい"), Yes},
+                                               {QStringLiteral("いいえ"), No}}
+              : QList<std::pair<QString, int>>{{QStringLiteral("キャンセル"), Cancel},
+                                               {QStringLiteral("再試行"), TryAgain},
+                                               {QStringLiteral("続行"), Continue}};
+    // What Escape and the close button answer.
+    const int escape = yesNo ? No : Cancel;
+    // One role for all keeps them in this order on every platform; the first
+    // is the default, as in the Windows numbering of the styles.
+    QList<QPushButton*> shown;
+    for (const auto& [label, answer] : choices) {
+        shown << box.addButton(label, QMessageBox::ActionRole);
+        if (answer == escape)
+            box.setEscapeButton(shown.last());
+    }
+    box.setDefaultButton(shown.first());
     keepCaptionReadable(box);
     box.exec();
-    const QAbstractButton* answer = box.clickedButton();
-    if (answer == retry)
-        return TryAgain;
-    if (answer == proceed)
-        return Continue;
-    return Cancel;
+    const qsizetype answered = shown.indexOf(box.clickedButton());
+    return answered < 0 ? escape : choices[answered].second;
 }
