@@ -25,6 +25,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         qt.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(qt);
     }
+    const QCommandLineOption explain(
+        QStringLiteral("explain"),
+        QStringLiteral("Work the puzzle in FILE step by step with the easiest technique each "
+                       "time, one step a line, with no window. Exit status: 0 solved, 1 stuck, "
+                       "2 a file that cannot be read."));
+    const QCommandLineOption diagonal(
+        QStringLiteral("diagonal"),
+        QStringLiteral("With --explain: both long diagonals hold 1-9 too."));
+    parser.addOptions({explain, diagonal});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("A puzzle file to load at start; Data Load reads it from then on. "
@@ -41,6 +50,16 @@ CommandLine parseCommandLine(const QStringList& arguments)
     } else if (parser.isSet(version)) {
         command.action = CommandLine::Action::ShowVersion;
         command.text = QStringLiteral("Korvane " KORVANE_VERSION "\n");
+    } else if (parser.isSet(explain) && parser.positionalArguments().size() != 1) {
+        command.action = CommandLine::Action::Refuse;
+        command.text = QStringLiteral("--explain needs one puzzle file.\n") + parser.helpText();
+    } else if (parser.isSet(diagonal) && !parser.isSet(explain)) {
+        command.action = CommandLine::Action::Refuse;
+        command.text = QStringLiteral("--diagonal goes with --explain.\n") + parser.helpText();
+    } else if (parser.isSet(explain)) {
+        command.action = CommandLine::Action::Explain;
+        command.puzzleFile = parser.positionalArguments().first();
+        command.diagonal = parser.isSet(diagonal);
     } else if (parser.positionalArguments().size() > 1) {
         command.action = CommandLine::Action::Refuse;
         command.text = QStringLiteral("Only one puzzle file can be opened.\n") + parser.helpText();

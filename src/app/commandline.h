@@ -5,12 +5,15 @@
 
 // What the program is asked to do by its command line,
 //   korvane [-h|--help] [-v|--version] [FILE]
-// FILE is a puzzle file to open once the window is up.
+//   korvane --explain [--diagonal] FILE
+// FILE is a puzzle file to open once the window is up, or, with --explain,
+// to work step by step on standard output, with no window.
 struct CommandLine {
-    enum class Action { Start, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Start, ShowHelp, ShowVersion, Refuse, Explain };
     Action action = Action::Start;
-    QString puzzleFile;  // FILE as given, or empty
-    QString text;        // what to print for the other actions
+    QString puzzleFile;     // FILE as given, or empty
+    bool diagonal = false;  // --diagonal
+    QString text;           // what to print for the other actions
 };
 
 // Reads `arguments` (the program's name first). Never exits and prints

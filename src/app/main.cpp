@@ -9,6 +9,7 @@
 
 #include "boardkeeper.h"
 #include "commandline.h"
+#include "explain.h"
 #include "mainwindow.h"
 #include "platformtexts.h"
 
@@ -22,6 +23,14 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     CommandLine command = parseCommandLine(arguments);
+    if (command.action == CommandLine::Action::Explain) {
+        QCoreApplication console(argc, argv);
+        command = parseCommandLine(QCoreApplication::arguments());
+        QTextStream out(stdout);
+        QTextStream errors(stderr);
+        out.setEncoding(QStringConverter::Utf8);
+        return explainPuzzle(command.puzzleFile, command.diagonal, out, errors);
+    }
     if (command.action != CommandLine::Action::Start) {
         QCoreApplication console(argc, argv);
         installPlatformTranslations(QLocale::system());
