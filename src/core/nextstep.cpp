@@ -442,6 +442,97 @@ Found fish(const Grid& g, int n)
     return std::nullopt;
 }
 
+// A fish with fins: places of the digit in the base lines outside the
+// cover lines, all in one box. Either a fin holds the digit, or the fish
+// does; a cell of the cover lines outside the base lines that is also in the
+// fins' box is ruled out both ways.
+Found finnedFish(const Grid& g, int n)
+{
+    for (const int base : {0, 9}) {
+        const int cover = 9 - base;
+        // The cell at line k, place p of the other kind.
+        const auto at = [&](int k, int p) { return base == 0 ? 9 * k + p : 9 * p + k; };
+        for (int d = 1; d <= 9; ++d) {
+            std::vector<int> lines;
+            std::vector<unsigned> spots;
+            for (int k = 0; k < 9; ++k) {
+                const std::vector<int> places = g.places(base + k, d);
+                if (g.knownIn(base + k, d) || places.empty() || int(places.size()) > n + 2)
+                    continue;
+                unsigned mask = 0;
+                for (int c : places)
+                    mask |= 1u << (base == 0 ? c % 9 : c / 9);
+                lines.push_back(k);
+                spots.push_back(mask);
+            }
+            Found found;
+            choose(int(lines.size()), n, [&](const std::vector<int>& picked) {
+                unsigned all = 0;
+                unsigned baseLines = 0;
+                for (int i : picked) {
+                    all |= spots[size_t(i)];
+                    baseLines |= 1u << lines[size_t(i)];
+                }
+                // Every choice of n cover lines among those the places use.
+                for (unsigned coverSet = all; coverSet; coverSet = (coverSet - 1) & all) {
+                    if (std::popcount(coverSet) != n)
+                        continue;
+                    int finLines = 0, finPlaces = 0, fins = 0;
+                    std::vector<int> finCells;
+                    for (int i : picked) {
+                        const unsigned outside = spots[size_t(i)] & ~coverSet;
+                        for (int p = 0; p < 9; ++p) {
+                            if (outside & (1u << p)) {
+                                finLines |= 1 << (lines[size_t(i)] / 3);
+                                finPlaces |= 1 << (p / 3);
+                                finCells.push_back(at(lines[size_t(i)], p));
+                                ++fins;
+                            }
+                        }
+                    }
+                    if (fins == 0 || std::popcount(unsigned(finLines)) != 1 ||
+                        std::popcount(unsigned(finPlaces)) != 1)
+                        continue;
+                    const int bandOfLines = std::countr_zero(unsigned(finLines));
+                    const int bandOfPlaces = std::countr_zero(unsigned(finPlaces));
+                    Step step;
+                    for (int p = 3 * bandOfPlaces; p < 3 * bandOfPlaces + 3; ++p) {
+                        if (!(coverSet & (1u << p)))
+                            continue;
+                        for (int k = 3 * bandOfLines; k < 3 * bandOfLines + 3; ++k) {
+                            if (!(baseLines & (1u << k)) && (g.candidates(at(k, p)) & bit(d)))
+                                step.eliminations.push_back({at(k, p), d});
+                        }
+                    }
+                    if (step.eliminations.empty())
+                        continue;
+                    step.technique = n == 2 ? Technique::FinnedXWing : Technique::FinnedSwordfish;
+                    for (int i : picked) {
+                        step.units.push_back(base + lines[size_t(i)]);
+                        for (int c : g.places(base + lines[size_t(i)], d))
+                            step.cells.push_back(c);
+                    }
+                    for (int p = 0; p < 9; ++p) {
+                        if (coverSet & (1u << p))
+                            step.units.push_back(cover + p);
+                    }
+                    const int fin = finCells.front();
+                    step.units.push_back(18 + fin / 27 * 3 + fin % 9 / 3);
+                    for (int c : finCells)
+                        step.chain.push_back({c, d});
+                    step.digits = bit(d);
+                    found = step;
+                    return true;
+                }
+                return false;
+            });
+            if (found)
+                return found;
+        }
+    }
+    return std::nullopt;
+}
+
 // ---- wings ----
 
 std::vector<int> bivalueCells(const Grid& g)
@@ -881,6 +972,8 @@ Outcome next(const Board& board)
         [&] { return wWing(g); },
         [&] { return twoLinks(g, false); },
         [&] { return twoLinks(g, true); },
+        [&] { return finnedFish(g, 2); },
+        [&] { return finnedFish(g, 3); },
         [&] { return simpleColouring(g); },
         [&] { return chain(g, ChainKind::X); },
         [&] { return chain(g, ChainKind::XY); },

@@ -67,6 +67,8 @@ enum class Technique {
     WWing,
     Skyscraper,
     TwoStringKite,
+    FinnedXWing,
+    FinnedSwordfish,
     SimpleColouring,
     XChain,
     XYChain,

@@ -148,6 +148,10 @@ QString name(Technique technique)
         return QStringLiteral("スカイスクレイパー");
     case Technique::TwoStringKite:
         return QStringLiteral("2-ストリングカイト");
+    case Technique::FinnedXWing:
+        return QStringLiteral("フィン付きX-ウィング");
+    case Technique::FinnedSwordfish:
+        return QStringLiteral("フィン付きソードフィッシュ");
     case Technique::SimpleColouring:
         return QStringLiteral("シンプルカラーリング");
     case Technique::XChain:
@@ -205,6 +209,21 @@ QString explanation(const Step& step, const Board& board)
         const std::vector<int> cover(step.units.begin() + long(n), step.units.end());
         return QStringLiteral("%1の%2は%3にしかないので、%3のほかのマスには%2は入りません。")
                    .arg(unitsText(base), digitsText(step.digits), unitsText(cover)) +
+               removals(step);
+    }
+    case Technique::FinnedXWing:
+    case Technique::FinnedSwordfish: {
+        const size_t n = (step.units.size() - 1) / 2;
+        const std::vector<int> base(step.units.begin(), step.units.begin() + long(n));
+        const std::vector<int> cover(step.units.begin() + long(n), step.units.end() - 1);
+        std::vector<int> fins;
+        for (const Candidate& k : step.chain)
+            fins.push_back(k.cell);
+        return QStringLiteral(
+                   "%1の%2は、フィン（%3）を除けば%4にしかありません。フィンが%2なら%5の、"
+                   "そうでなければ%4のほかのマスの%2は消えるので、%4にあって%5にもあるマス")
+                   .arg(unitsText(base), digitsText(step.digits), cellsText(fins), unitsText(cover),
+                        unitName(step.units.back())) +
                removals(step);
     }
     case Technique::XYWing: {
