@@ -319,3 +319,57 @@ void Korvane::Text8_Click()
     Text2_click(10);
     FindHiddenSingles();
 }
+
+// ---- hints ----
+
+nextstep::Board Korvane::HintBoard() const
+{
+    nextstep::Board board;
+    board.diagonal = diagonalMode == 1;
+    for (int i = 0; i < CellCount; ++i) {
+        board.digits[i] = nextstep::digitsOf(Text1[i].Text);
+        board.decided[i] = decided[i] == 1;
+    }
+    return board;
+}
+
+nextstep::Outcome Korvane::ShowHint()
+{
+    if (singleView == 1) {
+        Text3.Text = QStringLiteral("ヒントは全数表示に戻してから使えます");
+        return {};
+    }
+    const nextstep::Outcome outcome = nextstep::next(HintBoard());
+    if (outcome.step)
+        Text3.Text = QStringLiteral("ヒント：") + nextstep::name(outcome.step->technique);
+    else if (outcome.contradiction)
+        Text3.Text = nextstep::explanation(*outcome.contradiction);
+    else if (outcome.solved)
+        Text3.Text = QStringLiteral("ヒント：すべてのマスが決まっています");
+    else
+        Text3.Text = QStringLiteral("ヒント：使える手筋が見つかりません");
+    return outcome;
+}
+
+void Korvane::MakeHintStep(const nextstep::Step& step)
+{
+    std::array<QString, CellCount> text;
+    std::array<bool, CellCount> changed{};
+    for (int i = 0; i < CellCount; ++i)
+        text[i] = Text1[i].Text;
+    for (const nextstep::Candidate& k : step.placements) {
+        text[k.cell] = QString::number(k.digit);
+        changed[k.cell] = true;
+    }
+    for (const nextstep::Candidate& k : step.eliminations) {
+        text[k.cell].remove(QChar(u'0' + k.digit));
+        changed[k.cell] = true;
+    }
+    for (int i = 0; i < CellCount; ++i) {
+        if (!changed[i] || text[i] == Text1[i].Text)
+            continue;
+        Text1[i].Text = text[i];
+        Text1_KeyUp(i, 0, 0);
+    }
+    Text3.Text = QStringLiteral("ヒントの手を進めました：") + nextstep::name(step.technique);
+}

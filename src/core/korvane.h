@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "nextstep.h"
 #include "textbox.h"
 
 // The candidate string of a cell nothing has been decided about.
@@ -160,6 +161,20 @@ public:
     // `kept` holds them. No, or nothing to offer, leaves the form as it is.
     // Returns whether the kept board was put back.
     bool OfferKeptBoard(const FormState& kept);
+
+    // ---- hints ----
+    // The board the next-step engine reads: each cell's text and whether it
+    // is decided, and the puzzle type.
+    nextstep::Board HintBoard() const;
+    // A hint's first stage: finds the easiest next step and names it on the
+    // message line, or says there is none (solved, stuck, or the candidates
+    // contradicting each other, named). Changes nothing else. Refused, with
+    // a word on the message line, in the single-number display.
+    nextstep::Outcome ShowHint();
+    // A hint's last stage: makes `step`, each changed cell taking its new
+    // text as a typed edit does (candidates, size, conflict check, hidden
+    // singles, 元に戻す), in cell order.
+    void MakeHintStep(const nextstep::Step& step);
 
     // ---- engine ----
     // Removes selectedValue from the candidates of every cell sharing a unit

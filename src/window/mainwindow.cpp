@@ -81,6 +81,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
             &MainWindow::choosePuzzleFile);
     makePuzzleCommands();
+    hint_ = new QAction(QStringLiteral("ヒント"), this);
+    hint_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    addAction(hint_);
+    connect(hint_, &QAction::triggered, this, &MainWindow::hint);
 
     installBoxAccessibility();
     describedColour_.fill(~quint32(0));
@@ -114,10 +118,15 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
                     if (chordKeys_.removeOne(key))
                         return;
                     chordKeys_.clear();
+                    const bool hintChord = hintKeys_.removeOne(key);
+                    if (!hintChord)
+                        hintKeys_.clear();
+                    hinting_ = hintChord;
                     run([&] {
                         form_.Text1_KeyUp(i, formevents::keyCode(key, modifiers),
                                           formevents::shiftState(modifiers));
                     });
+                    hinting_ = false;
                 });
         // Queued: an input method may still be busy with its commit when the
         // handler opens a message box, and would hand the box's focus change
@@ -131,6 +140,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
             menu->addActions({pastePuzzle_, copyPuzzle_, copyCandidates_});
             menu->addSeparator();
             menu->addAction(savePuzzle_);
+            menu->addSeparator();
+            menu->addAction(hint_);
         });
     }
     for (int i = 0; i < int(form_.Text2.size()); ++i)
@@ -160,6 +171,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     for (size_t i = 1; i < byTabIndex.size(); ++i)
         QWidget::setTabOrder(byTabIndex[i - 1].widget, byTabIndex[i].widget);
     describeState();
+    // Over every box, and beside the window.
+    hintMarks_ = new HintMarks(this);
+    hintPanel_ = new HintPanel(this);
 }
 
 MainWindow::~MainWindow()
@@ -244,6 +258,8 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
     // window through it may start a second handler inside the first.
     if (running_)
         return;
+    if (!hinting_)
+        endHint();
     running_ = true;
     handler();
     running_ = false;
@@ -344,4 +360,49 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     openPuzzleFile(file);
+}
+
+void MainWindow::hint()
+{
+    if (running_)
+        return;
+    hintKeys_.clear();
+    if (QGuiApplication::keyboardModifiers() != Qt::NoModifier)
+        hintKeys_ = keysOf(hint_->shortcut());
+    if (hintStage_ == 1) {
+        hintPanel_->explain(nextstep::explanation(*hintStep_, hintBoard_));
+        hintStage_ = 2;
+        return;
+    }
+    if (hintStage_ == 2) {
+        const nextstep::Step step = *hintStep_;
+        run([&] { form_.MakeHintStep(step); });
+        return;
+    }
+    nextstep::Outcome outcome;
+    hinting_ = true;
+    run([&] { outcome = form_.ShowHint(); });
+    hinting_ = false;
+    if (outcome.contradiction)
+        hintPanel_->explain(nextstep::explanation(*outcome.contradiction));
+    if (!outcome.step)
+        return;
+    hintStep_ = outcome.step;
+    hintBoard_ = form_.HintBoard();
+    std::array<QRect, 81> cells;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        cells[size_t(i)] = boxes_[size_t(i)].widget->geometry();
+    hintMarks_->mark(*hintStep_, cells);
+    hintStage_ = 1;
+}
+
+void MainWindow::endHint()
+{
+    hintStage_ = 0;
+    hintStep_.reset();
+    hintKeys_.clear();
+    if (hintMarks_)
+        hintMarks_->hide();
+    if (hintPanel_)
+        hintPanel_->hide();
 }

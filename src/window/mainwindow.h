@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QWidget>
 
+#include "hintview.h"
 #include "korvane.h"
 #include "messageboxport.h"
 #include "textboxwidget.h"
@@ -68,6 +69,18 @@ public:
     QAction* copyCandidatesAction() const { return copyCandidates_; }
     QAction* savePuzzleAction() const { return savePuzzle_; }
 
+    // ヒント (Ctrl+H, and each cell's menu). Pressed once: the message line
+    // names the easiest next step, and the cells it uses and changes are
+    // marked over the board. Again: its explanation beside the window. A
+    // third time: the step is made, each changed cell as a typed edit. Any
+    // other action ends the hint; the releases of the hint's own keys reach
+    // the cell as any release does, and do not.
+    QAction* hintAction() const { return hint_; }
+    // 0 no hint on show, 1 marked, 2 explained.
+    int hintStage() const { return hintStage_; }
+    HintMarks* hintMarks() const { return hintMarks_; }
+    HintPanel* hintPanel() const { return hintPanel_; }
+
 protected:
     // One local file dropped anywhere on the window is opened; the text
     // boxes leave such drags to the window. Anything else is refused here.
@@ -90,6 +103,8 @@ private:
     QAction* puzzleCommand(const QString& text, const QKeySequence& keys,
                            std::function<void()> command);
     void savePuzzleFile();
+    void hint();
+    void endHint();
     // What a screen reader hears of the state the captions and colours show:
     // the two-state buttons' checked state, each cell's meaning.
     void describeState();
@@ -114,4 +129,14 @@ private:
     // The keys of a command's chord still held: their releases are the
     // command's, not a cell's typing.
     QList<int> chordKeys_;
+    QAction* hint_ = nullptr;
+    HintMarks* hintMarks_ = nullptr;
+    HintPanel* hintPanel_ = nullptr;
+    int hintStage_ = 0;
+    std::optional<nextstep::Step> hintStep_;
+    nextstep::Board hintBoard_;
+    // While true, an action leaves the hint on show: the hint's own, and
+    // the releases of its keys.
+    bool hinting_ = false;
+    QList<int> hintKeys_;
 };
