@@ -14,6 +14,7 @@
 #include "benchsupport.h"
 #include "boardkeeper.h"
 #include "keptstate.h"
+#include "nextstep.h"
 
 namespace {
 
@@ -323,6 +324,67 @@ void BM_KeptRead(benchmark::State& state)
         benchmark::DoNotOptimize(keptstate::read(document, fresh));
 }
 BENCHMARK(BM_KeptRead)->Name("Core/Keep/ReadDocument")->Unit(benchmark::kMicrosecond);
+
+// ---- the next step ----
+
+nextstep::Board givensBoard(const char* line)
+{
+    std::array<QString, 81> givens;
+    for (int c = 0; c < 81; ++c)
+        givens[size_t(c)] = line[c] == '.' ? QString() : QString(QChar(line[c]));
+    return nextstep::boardOfGivens(givens, false);
+}
+
+// The board a walk leaves: where every technique is tried and none applies,
+// the dearest search there is. The puzzle is the dearest of 200 qqwing expert
+// puzzles that the engine cannot finish.
+void BM_NextStepStuck(benchmark::State& state)
+{
+    const nextstep::Walk walked = nextstep::walk(givensBoard(
+        ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8..."));
+    nextstep::Board board = givensBoard(
+        ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8...");
+    for (const nextstep::Step& step : walked.steps)
+        board = nextstep::applied(board, step);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nextstep::next(board));
+    if (walked.end.solved)
+        state.SkipWithError("the puzzle was solved");
+}
+BENCHMARK(BM_NextStepStuck)->Name("Core/NextStep/StuckExpertBoard")->Unit(benchmark::kMillisecond);
+
+// Each step of one expert puzzle's walk, slowest first: the board before a
+// step of each family up to the wings, and the chains.
+void BM_NextStepOf(benchmark::State& state, nextstep::Technique technique)
+{
+    const char* puzzle =
+        ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...";
+    const nextstep::Walk walked = nextstep::walk(givensBoard(puzzle));
+    size_t at = 0;
+    while (at < walked.steps.size() && walked.steps[at].technique != technique)
+        ++at;
+    if (at == walked.steps.size()) {
+        state.SkipWithError("no such step on the way");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nextstep::next(walked.before[at]));
+}
+BENCHMARK_CAPTURE(BM_NextStepOf, Pointing, nextstep::Technique::Pointing)
+    ->Name("Core/NextStep/Pointing")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, XYWing, nextstep::Technique::XYWing)
+    ->Name("Core/NextStep/XYWing")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, WWing, nextstep::Technique::WWing)
+    ->Name("Core/NextStep/WWing")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, XYChain, nextstep::Technique::XYChain)
+    ->Name("Core/NextStep/XYChain")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, AIC, nextstep::Technique::AlternatingChain)
+    ->Name("Core/NextStep/AlternatingChain")
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

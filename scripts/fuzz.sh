@@ -10,7 +10,7 @@ bash scripts/deps.sh "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(puzzlefile actions keptstate)
+[ ${#targets[@]} -eq 0 ] && targets=(puzzlefile actions keptstate nextstep)
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DKORVANE_FUZZ=ON -DKORVANE_BENCH=OFF

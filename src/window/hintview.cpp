@@ -59,8 +59,8 @@ void HintMarks::paintEvent(QPaintEvent*)
         const QColor colour = placed[size_t(cell)] ? PlacedColour : RemovedColour;
         frame(cell, colour, 3);
         const QRect corner = cells_[size_t(cell)].adjusted(2, 2, -4, -3);
-        const QRect text = painter.fontMetrics().boundingRect(corner, Qt::AlignRight | Qt::AlignBottom,
-                                                              notes[size_t(cell)]);
+        const QRect text = painter.fontMetrics().boundingRect(
+            corner, Qt::AlignRight | Qt::AlignBottom, notes[size_t(cell)]);
         painter.fillRect(text.adjusted(-1, 0, 1, 0), Qt::white);
         painter.setPen(colour);
         painter.drawText(corner, Qt::AlignRight | Qt::AlignBottom, notes[size_t(cell)]);

@@ -28,7 +28,8 @@ void TestFuzzCorpus::replay_data()
     QTest::addColumn<QString>("path");
     const QList<std::pair<const char*, Check>> targets{{"puzzlefile", checkPuzzleFileLoad},
                                                        {"actions", playActions},
-                                                       {"keptstate", checkKeptBoard}};
+                                                       {"keptstate", checkKeptBoard},
+                                                       {"nextstep", checkNextSteps}};
     for (const auto& [target, check] : targets) {
         const QDir corpus(QStringLiteral(KORVANE_FUZZ_CORPUS "/") + QLatin1String(target));
         const QStringList files = corpus.entryList(QDir::Files);

@@ -14,6 +14,7 @@
 #include "units.h"
 
 using namespace nextstep;
+Q_DECLARE_METATYPE(nextstep::Technique)
 
 namespace {
 
@@ -192,10 +193,131 @@ class TestNextStep : public QObject {
     Q_OBJECT
 
 private slots:
+    void eachTechniqueWhereItIsTheEasiest_data();
+    void eachTechniqueWhereItIsTheEasiest();
+    void contradictionsNamed_data();
+    void contradictionsNamed();
     void soundOnQqwingPuzzles_data();
     void soundOnQqwingPuzzles();
     void soundOnDiagonalPuzzles();
 };
+
+void TestNextStep::eachTechniqueWhereItIsTheEasiest_data()
+{
+    QTest::addColumn<QString>("givens");
+    QTest::addColumn<Technique>("technique");
+    // qqwing's puzzles on whose way the technique is the easiest step left
+    // at least once.
+    using T = Technique;
+    const QString a = QStringLiteral(
+        ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...");
+    const QString b = QStringLiteral(
+        "3.5.149...4..2.73..9....4..9.1..3.....8.49.2..5..........5..179....8....2........");
+    const QString c = QStringLiteral(
+        "....27.69...59...1...6...3...475....67.9.2.....5..6....2..1..9794.....5........1.");
+    const QString d = QStringLiteral(
+        "........821..95...96..1....7.....2...2..56..1........645.9.1..2..726.5.......87..");
+    QTest::newRow("peer removal") << a << T::PeerRemoval;
+    QTest::newRow("naked single") << a << T::NakedSingle;
+    QTest::newRow("hidden single") << a << T::HiddenSingle;
+    QTest::newRow("pointing") << a << T::Pointing;
+    QTest::newRow("claiming") << d << T::Claiming;
+    QTest::newRow("naked pair")
+        << ".28.......6.....12.....85......12.7.5....7286...5....4..19......5....4......46..7"
+        << T::NakedPair;
+    QTest::newRow("hidden pair") << b << T::HiddenPair;
+    QTest::newRow("naked triple")
+        << ".....1.39..4...8..59.83.61...3.42..845....9..8....6.5..8..5.........9...3...1...."
+        << T::NakedTriple;
+    QTest::newRow("hidden triple")
+        << ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8..."
+        << T::HiddenTriple;
+    QTest::newRow("naked quad")
+        << "24......86..8...7.......3.6..12..9........634......8..3.2.7....1...6...248.9....."
+        << T::NakedQuad;
+    QTest::newRow("hidden quad")
+        << ".4.5.1.......9.......724...15..72....9.35.....63.....29.....7.14.....62...12.6..3"
+        << T::HiddenQuad;
+    QTest::newRow("X-Wing") << b << T::XWing;
+    QTest::newRow("Swordfish") << d << T::Swordfish;
+    QTest::newRow("Jellyfish")
+        << "...8.1.....5.9...7...5..6.87...38........2.9....9...35.6......1.3..67....8.2..5.."
+        << T::Jellyfish;
+    QTest::newRow("XY-Wing") << a << T::XYWing;
+    QTest::newRow("XYZ-Wing") << c << T::XYZWing;
+    QTest::newRow("W-Wing") << a << T::WWing;
+    QTest::newRow("Skyscraper") << b << T::Skyscraper;
+    QTest::newRow("two-string kite") << a << T::TwoStringKite;
+    QTest::newRow("finned X-Wing") << b << T::FinnedXWing;
+    QTest::newRow("finned Swordfish") << c << T::FinnedSwordfish;
+    QTest::newRow("simple colouring")
+        << ".3.925.18...38.........4.9....4...51.....2....8.5..3.2.13.......5......94..81...7"
+        << T::SimpleColouring;
+    QTest::newRow("X-chain")
+        << "7.....4......5.....4..2....1..8....2.7.2..9....9.....38...1.39.2.7..9..59..73...."
+        << T::XChain;
+    QTest::newRow("XY-chain") << a << T::XYChain;
+    QTest::newRow("alternating chain") << a << T::AlternatingChain;
+}
+
+// Each step of the way is the easiest the board allows, so the technique
+// stands where nothing easier does; it is sound there, and told in Japanese
+// with what it removes.
+void TestNextStep::eachTechniqueWhereItIsTheEasiest()
+{
+    QFETCH(QString, givens);
+    QFETCH(Technique, technique);
+    const Walk walked = walk(boardOfGivens(givensOf(givens), false));
+    const auto found = std::find_if(walked.steps.begin(), walked.steps.end(),
+                                    [&](const Step& step) { return step.technique == technique; });
+    QVERIFY2(found != walked.steps.end(), qPrintable(name(technique)));
+    const size_t at = size_t(found - walked.steps.begin());
+    const Board& before = walked.before[at];
+    for (const Candidate& k : found->eliminations)
+        QVERIFY(before.digits[size_t(k.cell)] & bit(k.digit));
+    const QString told = explanation(*found, before);
+    QVERIFY2(!found->eliminations.empty() || !found->placements.empty(), qPrintable(told));
+    QVERIFY2(told.contains(cellName(found->eliminations.empty() ? found->placements[0].cell
+                                                                : found->eliminations[0].cell)),
+             qPrintable(told));
+    QVERIFY(!notation(*found).isEmpty());
+}
+
+void TestNextStep::contradictionsNamed_data()
+{
+    QTest::addColumn<QString>("board");  // 81 texts, '|' between; "" an empty cell
+    QTest::addColumn<QString>("said");
+
+    QStringList full(81, QStringLiteral("123456789"));
+    QStringList emptyCell = full;
+    emptyCell[40] = QStringLiteral("a");
+    QTest::newRow("a cell left without a digit")
+        << emptyCell.join(u'|') << "候補が矛盾しています：5行5列には入る数字がありません";
+    QStringList twice = full;
+    twice[0] = QStringLiteral("5");
+    twice[8] = QStringLiteral("5");
+    QTest::newRow("one digit twice in a row")
+        << twice.join(u'|') << "候補が矛盾しています：1行目に5が二つあります（1行1列、1行9列）";
+    QStringList noPlace = full;
+    for (int c = 9; c < 18; ++c)
+        noPlace[c] = QStringLiteral("12345689");
+    QTest::newRow("a digit without a place in a row")
+        << noPlace.join(u'|') << "候補が矛盾しています：2行目には7の入るマスがありません";
+}
+
+void TestNextStep::contradictionsNamed()
+{
+    QFETCH(QString, board);
+    QFETCH(QString, said);
+    Board b;
+    const QStringList texts = board.split(u'|');
+    for (int c = 0; c < 81; ++c)
+        b.digits[size_t(c)] = digitsOf(texts[c]);
+    const Outcome outcome = next(b);
+    QVERIFY(outcome.contradiction.has_value());
+    QVERIFY(!outcome.step);
+    QCOMPARE(explanation(*outcome.contradiction), said);
+}
 
 void TestNextStep::soundOnQqwingPuzzles_data()
 {

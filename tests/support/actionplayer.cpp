@@ -1,9 +1,12 @@
 #include "actionplayer.h"
 
+#include <bit>
+
 #include <QFile>
 #include <QJsonDocument>
 
 #include "keptstate.h"
+#include "nextstep.h"
 #include "puzzlefile.h"
 #include "puzzles.h"
 #include "testsupport.h"
@@ -358,4 +361,40 @@ QString checkKeptBoard(QByteArrayView bytes)
         return {};
     document.insert(QLatin1StringView("check"), keptstate::checkOf(board));
     return checkKeptBytes(QJsonDocument(document).toJson(QJsonDocument::Compact));
+}
+
+QString checkNextSteps(QByteArrayView bytes)
+{
+    Input in(bytes);
+    nextstep::Board board;
+    board.diagonal = in.next() % 2 == 1;
+    for (int c = 0; c < Korvane::CellCount; ++c) {
+        const int low = in.next();
+        const int high = in.next();
+        board.digits[size_t(c)] = nextstep::Digits(((high << 8 | low) << 1) & 0x3FE);
+        board.decided[size_t(c)] = (high & 0x80) != 0;
+    }
+    const nextstep::Walk walked = nextstep::walk(board);
+    if (walked.steps.size() > 729)
+        return QStringLiteral("the walk did not end");
+    for (size_t i = 0; i < walked.steps.size(); ++i) {
+        const nextstep::Step& step = walked.steps[i];
+        const nextstep::Board& before = walked.before[i];
+        std::vector<nextstep::Candidate> changed = step.eliminations;
+        changed.insert(changed.end(), step.placements.begin(), step.placements.end());
+        if (changed.empty())
+            return QStringLiteral("a step that changes nothing: ") + nextstep::name(step.technique);
+        for (const nextstep::Candidate& k : changed) {
+            const nextstep::Digits digits = before.digits[size_t(k.cell)];
+            if (!(digits & nextstep::bit(k.digit)) || std::popcount(unsigned(digits)) < 2 ||
+                before.decided[size_t(k.cell)])
+                return QStringLiteral("%1 changes %2 in a cell that cannot")
+                    .arg(nextstep::name(step.technique), nextstep::notation(step));
+        }
+        if (nextstep::explanation(step, before).isEmpty())
+            return QStringLiteral("a step told in no words");
+    }
+    if (walked.end.contradiction && nextstep::explanation(*walked.end.contradiction).isEmpty())
+        return QStringLiteral("a contradiction told in no words");
+    return {};
 }

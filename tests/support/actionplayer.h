@@ -34,3 +34,10 @@ QString playActionsKept(QByteArrayView bytes);
 // state that is kept and read back as itself, from which every handler but
 // the file's can run.
 QString checkKeptBoard(QByteArrayView bytes);
+
+// Reads `bytes` as a board of candidates (a byte for the puzzle type, then
+// two a cell: its digits, and whether it is decided) and works it with the
+// next-step engine to its end. Each step must change only digits the board
+// it was found on shows, in cells whose value is not known, and be told;
+// the walk must end.
+QString checkNextSteps(QByteArrayView bytes);

@@ -128,6 +128,7 @@ private slots:
     void openingAPuzzleFile();
     void keptBoardOfferedInARealBox_data();
     void keptBoardOfferedInARealBox();
+    void hintInThreeStages();
 
 private:
     std::unique_ptr<MainWindow> window;
@@ -1371,6 +1372,53 @@ void TestWindow::keptBoardOfferedInARealBox()
     QTest::keyClick(window->windowHandle(), Qt::Key_Left);
     QCOMPARE(released.count(), 1);
     QCOMPARE(window->form().restorePending, 1);
+}
+
+// Where singles stall: Ctrl+H names and marks the step, again explains it
+// beside the board, a third time makes it as typed edits; 元に戻す throws it
+// away. The key releases of Ctrl+H themselves leave the hint on show.
+void TestWindow::hintInThreeStages()
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->form().PastePuzzle(QStringLiteral(
+        "3.5.149...4..2.73..9....4..9.1..3.....8.49.2..5..........5..179....8....2........"));
+    clickAll(*window, {"Text6", "Text10"});
+    const QString stalled = boardState(window->form());
+    TextBoxWidget* cell = box("Text1_80");
+    cell->setFocus();
+    QCoreApplication::sendPostedEvents();
+
+    QTest::keyPress(window->windowHandle(), Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(window->hintStage(), 1);
+    QVERIFY(window->form().Text3.Text.startsWith(QStringLiteral("ヒント：")));
+    QVERIFY(window->hintMarks()->isVisible());
+    QCOMPARE(boardState(window->form()), stalled);
+    // H comes up, then Ctrl.
+    QTest::keyRelease(window->windowHandle(), Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(window->hintStage(), 1);
+
+    window->hintAction()->trigger();
+    QCOMPARE(window->hintStage(), 2);
+    QTRY_VERIFY(window->hintPanel()->isVisible());
+    QVERIFY(window->hintPanel()->text().contains(QStringLiteral("消せます")));
+    QVERIFY(window->hintMarks()->isVisible());
+
+    window->hintAction()->trigger();
+    QCOMPARE(window->hintStage(), 0);
+    QVERIFY(!window->hintMarks()->isVisible());
+    QVERIFY(!window->hintPanel()->isVisible());
+    QVERIFY(boardState(window->form()) != stalled);
+    QCOMPARE(window->form().restorePending, 1);
+    clickOn(*window, "Text10");  // 元に戻す
+    QCOMPARE(boardState(window->form()), stalled);
+
+    // Any other action ends a hint on show.
+    window->hintAction()->trigger();
+    QCOMPARE(window->hintStage(), 1);
+    clickOn(*window, "Text2_3");
+    QCOMPARE(window->hintStage(), 0);
+    QVERIFY(!window->hintMarks()->isVisible());
 }
 
 QTEST_MAIN(TestWindow)
