@@ -947,39 +947,42 @@ Digits digitsOf(QStringView text)
     return digits;
 }
 
-Outcome next(const Board& board)
+Outcome next(const Board& board, Technique hardest)
 {
     const Grid g(board);
     Outcome outcome;
     if ((outcome.contradiction = contradiction(g)))
         return outcome;
-    const std::function<Found()> techniques[] = {
-        [&] { return peerRemoval(g, true); },
-        [&] { return peerRemoval(g, false); },
-        [&] { return hiddenSingle(g); },
-        [&] { return lockedCandidates(g); },
-        [&] { return nakedSubset(g, 2); },
-        [&] { return hiddenSubset(g, 2); },
-        [&] { return nakedSubset(g, 3); },
-        [&] { return hiddenSubset(g, 3); },
-        [&] { return nakedSubset(g, 4); },
-        [&] { return hiddenSubset(g, 4); },
-        [&] { return fish(g, 2); },
-        [&] { return fish(g, 3); },
-        [&] { return fish(g, 4); },
-        [&] { return xyWing(g); },
-        [&] { return xyzWing(g); },
-        [&] { return wWing(g); },
-        [&] { return twoLinks(g, false); },
-        [&] { return twoLinks(g, true); },
-        [&] { return finnedFish(g, 2); },
-        [&] { return finnedFish(g, 3); },
-        [&] { return simpleColouring(g); },
-        [&] { return chain(g, ChainKind::X); },
-        [&] { return chain(g, ChainKind::XY); },
-        [&] { return chain(g, ChainKind::Any); },
+    // Each with the hardest technique it may find.
+    const std::pair<Technique, std::function<Found()>> techniques[] = {
+        {Technique::PeerRemoval, [&] { return peerRemoval(g, true); }},
+        {Technique::NakedSingle, [&] { return peerRemoval(g, false); }},
+        {Technique::HiddenSingle, [&] { return hiddenSingle(g); }},
+        {Technique::Claiming, [&] { return lockedCandidates(g); }},
+        {Technique::NakedPair, [&] { return nakedSubset(g, 2); }},
+        {Technique::HiddenPair, [&] { return hiddenSubset(g, 2); }},
+        {Technique::NakedTriple, [&] { return nakedSubset(g, 3); }},
+        {Technique::HiddenTriple, [&] { return hiddenSubset(g, 3); }},
+        {Technique::NakedQuad, [&] { return nakedSubset(g, 4); }},
+        {Technique::HiddenQuad, [&] { return hiddenSubset(g, 4); }},
+        {Technique::XWing, [&] { return fish(g, 2); }},
+        {Technique::Swordfish, [&] { return fish(g, 3); }},
+        {Technique::Jellyfish, [&] { return fish(g, 4); }},
+        {Technique::XYWing, [&] { return xyWing(g); }},
+        {Technique::XYZWing, [&] { return xyzWing(g); }},
+        {Technique::WWing, [&] { return wWing(g); }},
+        {Technique::Skyscraper, [&] { return twoLinks(g, false); }},
+        {Technique::TwoStringKite, [&] { return twoLinks(g, true); }},
+        {Technique::FinnedXWing, [&] { return finnedFish(g, 2); }},
+        {Technique::FinnedSwordfish, [&] { return finnedFish(g, 3); }},
+        {Technique::SimpleColouring, [&] { return simpleColouring(g); }},
+        {Technique::XChain, [&] { return chain(g, ChainKind::X); }},
+        {Technique::XYChain, [&] { return chain(g, ChainKind::XY); }},
+        {Technique::AlternatingChain, [&] { return chain(g, ChainKind::Any); }},
     };
-    for (const auto& technique : techniques) {
+    for (const auto& [most, technique] : techniques) {
+        if (most > hardest)
+            break;
         if ((outcome.step = technique())) {
             outcome.step->diagonal = board.diagonal;
             return outcome;
@@ -1017,11 +1020,11 @@ Board boardOfGivens(const std::array<QString, 81>& givens, bool diagonal)
     return board;
 }
 
-Walk walk(Board board)
+Walk walk(Board board, Technique hardest)
 {
     Walk result;
     for (int guard = 0; guard <= 729; ++guard) {
-        result.end = next(board);
+        result.end = next(board, hardest);
         if (!result.end.step)
             break;
         result.before.push_back(board);

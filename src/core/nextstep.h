@@ -109,8 +109,9 @@ struct Outcome {
 };
 
 // The easiest step the board allows, or the contradiction it holds, or
-// neither (solved, or stuck: no technique applies).
-Outcome next(const Board& board);
+// neither (solved, or stuck: no technique applies). Techniques harder than
+// `hardest` are not tried.
+Outcome next(const Board& board, Technique hardest = Technique::AlternatingChain);
 
 // The board once `step` is made: each placement a cell of that one digit
 // (undecided, as a typed digit is), each elimination gone.
@@ -128,7 +129,7 @@ struct Walk {
     std::vector<Board> before;  // the board each step was found on
     Outcome end;                // what the last board gave: solved, stuck or a contradiction
 };
-Walk walk(Board board);
+Walk walk(Board board, Technique hardest = Technique::AlternatingChain);
 
 // The technique's name as Japanese solvers call it ("X-ウィング").
 QString name(Technique technique);
