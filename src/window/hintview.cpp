@@ -70,8 +70,9 @@ void HintMarks::paintEvent(QPaintEvent*)
 HintPanel::HintPanel(QWidget* window)
     : QLabel(window, Qt::Tool | Qt::WindowDoesNotAcceptFocus), window_(window)
 {
+    // A screen reader names it by its text, the explanation itself.
     setWindowTitle(QStringLiteral("ヒント"));
-    setAccessibleName(QStringLiteral("ヒントの説明"));
+    setAccessibleDescription(QStringLiteral("ヒントの説明"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);

@@ -9,7 +9,8 @@ Through AT-SPI, as Orca would: every cell's text through the Text interface;
 the buttons as push buttons with a press action; palette 5 and a cell
 pressed through their actions, the cell's text becoming 5 with a
 text-changed event for it; 自動消去's checked state before and after a
-press; Alt+arrow keys moving the focus from cell to cell. Then, with xdotool
+press; Alt+arrow keys moving the focus from cell to cell; Ctrl+H's step named on
+the message line, and its explanation read. Then, with xdotool
 keys only and no mouse: Data Load, 自動消去, 連続消去 solve the sample, and a
 partial undo and a placement follow.
 """
@@ -200,6 +201,20 @@ try:
               for t, n, d in heard), "the move is heard as a focus event")
     keys("alt+Left", "alt+Left")
     check(wait_for(lambda: focused_cell() == "2行1列"), "Alt+Left stops at the edge")
+
+    # ---- a hint, heard ----
+    # A digit placed with 自動消去 off is still among its peers' candidates.
+    press(automatic)
+    press(by_name["数字7"])
+    pump(0.3)
+    press(cell(1, 1))
+    check(wait_for(lambda: text_of(cell(1, 1)) == "7"), "7 placed in 1行1列")
+    keys("ctrl+h")
+    check(wait_for(lambda: text_of(by_name["メッセージ"]).startswith("ヒント：")),
+          "Ctrl+H names the next step on the message line")
+    keys("ctrl+h")
+    explained = lambda: [name for name in controls(app) if name.endswith("消せます")]
+    check(wait_for(lambda: explained()), "Ctrl+H again: the explanation is read by its text")
 
     # ---- the sample with the keyboard alone ----
     # Back to a fresh board, with keys: 全部取消 is eleven Tabs back.
