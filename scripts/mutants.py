@@ -54,6 +54,7 @@ MW, FE, MB = ("src/window/mainwindow.cpp", "src/window/formevents.cpp",
               "src/window/messageboxport.cpp")
 AC = "src/window/boxaccessible.cpp"
 KS, BK = "src/core/keptstate.cpp", "src/core/boardkeeper.cpp"
+NS = "src/core/nextstep.cpp"
 
 MUTANTS = [
     # ---- the engine ----
@@ -388,10 +389,31 @@ MUTANTS = [
            "Escape and the close button leave the restore question unanswered"),
     Mutant(MW, "chordKeys_ = port_.keysHeldAtClose();", "chordKeys_.clear();",
            "the Return that answered runs the cell's key-up handler over the board put back"),
+    # ---- the next step ----
+    Mutant(NS, "if (places.size() != 1 || g.frozen(places[0]))",
+           "if (places.size() > 2 || g.frozen(places[0]))",
+           "a digit with two places left is placed in the first"),
+    Mutant(NS, "if (count(together) != n)", "if (count(together) > n + 1)",
+           "n cells of n + 1 digits are taken for a naked subset"),
+    Mutant(NS, "if (count(shared) != 1)", "if (count(shared) == 0)",
+           "an XY-Wing pincer of the pivot's own two digits"),
+    Mutant(NS, "if (isTrue || depth[size_t(reached)] < 3 || m == start)",
+           "if (depth[size_t(reached)] < 3 || m == start)",
+           "a chain's end reached false is taken as true"),
+    Mutant(NS, "if (seen[size_t(d)] < 0 && g.places(u, d).empty())", "if (false)",
+           "a unit with no place for a digit is not named"),
+    Mutant(C, "        Text1[i].Text = text[i];\n        Text1_KeyUp(i, 0, 0);",
+           "        Text1[i].Text = text[i];\n        candidates[i] = text[i];",
+           "the hint's step is made without the typed-edit path, so 元に戻す cannot undo it"),
+    Mutant(MW, "    if (!hinting_)\n        endHint();", "    endHint();",
+           "the hint's own action takes its marks away"),
+    Mutant(MW, "const bool hintChord = hintKeys_.removeOne(key);",
+           "const bool hintChord = hintKeys_.removeOne(key) && false;",
+           "the release of Ctrl+H ends the hint it showed"),
 ]
 
 CORE_TESTS = ["tst_cells", "tst_engine", "tst_commands", "tst_storage", "tst_puzzlefile",
-              "tst_keptstate", "tst_fuzz_corpus", "tst_oracle"]
+              "tst_keptstate", "tst_fuzz_corpus", "tst_nextstep", "tst_oracle"]
 WINDOW_TESTS = ["tst_viewrules", "tst_messagebox", "tst_window", "tst_look", "tst_gestures",
                 "screen-reader"]
 TEST_FOLDER = {name: "tests/core" for name in CORE_TESTS}
