@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "nextstep.h"
+#include "testsupport.h"
 #include "units.h"
 
 using namespace nextstep;
@@ -197,6 +198,7 @@ private slots:
     void eachTechniqueWhereItIsTheEasiest();
     void contradictionsNamed_data();
     void contradictionsNamed();
+    void hintStepsAreTypedEdits();
     void soundOnQqwingPuzzles_data();
     void soundOnQqwingPuzzles();
     void soundOnDiagonalPuzzles();
@@ -317,6 +319,39 @@ void TestNextStep::contradictionsNamed()
     QVERIFY(outcome.contradiction.has_value());
     QVERIFY(!outcome.step);
     QCOMPARE(explanation(*outcome.contradiction), said);
+}
+
+// The form makes a hint's step as typed edits: each changed cell's text
+// becomes its candidates, in the size its length calls for, and 元に戻す is
+// offered; the single-number display refuses a hint.
+void TestNextStep::hintStepsAreTypedEdits()
+{
+    Fixture f;
+    Step step;
+    step.technique = Technique::HiddenSingle;
+    step.placements = {{0, 7}};
+    step.eliminations = {{1, 7}, {1, 3}};
+    f.form.MakeHintStep(step);
+    QCOMPARE(f.form.Text1[0].Text, QStringLiteral("7"));
+    QCOMPARE(f.form.candidates[0], QStringLiteral("7"));
+    QCOMPARE(f.form.Text1[0].FontSize, 28.0);
+    QCOMPARE(f.form.Text1[1].Text, QStringLiteral("1245689"));
+    QCOMPARE(f.form.candidates[1], QStringLiteral("1245689"));
+    QCOMPARE(f.form.Text1[1].FontSize, 11.0);
+    QCOMPARE(f.form.decided[0], 0);
+    QCOMPARE(f.form.restorePending, 1);
+    QCOMPARE(f.form.Text3.Text, QStringLiteral("ヒントの手を進めました：ヒドゥンシングル"));
+
+    Fixture single;
+    single.form.Text2_click(4);
+    clickSingleNumber(single.form);
+    QCOMPARE(single.form.singleView, 1);
+    const QString message = single.form.Text3.Text;
+    const QString before = formState(single.form);
+    QVERIFY(!single.form.ShowHint().step);
+    QCOMPARE(single.form.Text3.Text, QStringLiteral("ヒントは全数表示に戻してから使えます"));
+    single.form.Text3.Text = message;
+    QCOMPARE(formState(single.form), before);
 }
 
 void TestNextStep::soundOnQqwingPuzzles_data()
