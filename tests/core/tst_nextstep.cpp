@@ -6,7 +6,6 @@
 #include <map>
 #include <random>
 
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -19,10 +18,7 @@ Q_DECLARE_METATYPE(nextstep::Technique)
 
 namespace {
 
-struct Puzzle {
-    QString givens;
-    QString solution;
-};
+using Puzzle = SolvedPuzzle;
 
 std::array<QString, 81> givensOf(const QString& line)
 {
@@ -31,23 +27,6 @@ std::array<QString, 81> givensOf(const QString& line)
         givens[size_t(c)] =
             line.at(c) >= u'1' && line.at(c) <= u'9' ? QString(line.at(c)) : QString();
     return givens;
-}
-
-QList<Puzzle> qqwing(const QString& difficulty, int count, const QStringList& extra)
-{
-    QProcess process;
-    process.start(QStringLiteral("qqwing"),
-                  QStringList{"--generate", QString::number(count), "--difficulty", difficulty,
-                              "--one-line", "--solution"} +
-                      extra);
-    QList<Puzzle> out;
-    if (!process.waitForFinished(300000) || process.exitCode() != 0)
-        return out;
-    const QStringList lines =
-        QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-        out.append({lines[i].trimmed(), lines[i + 1].trimmed()});
-    return out;
 }
 
 // ---- a seeded generator of diagonal puzzles ----
@@ -375,7 +354,7 @@ void TestNextStep::soundOnQqwingPuzzles()
     QFETCH(int, count);
     QFETCH(int, solvedAtLeast);
     QFETCH(QStringList, extra);
-    const QList<Puzzle> puzzles = qqwing(difficulty, count, extra);
+    const QList<Puzzle> puzzles = ::qqwingPuzzles(difficulty, count, extra);
     QCOMPARE(puzzles.size(), count);
     int solved = 0;
     std::map<QString, int> used;

@@ -2,7 +2,6 @@
 // loaded from a drawn Shift-JIS mondai.txt and worked by automatic and
 // continuous elimination, then compared with qqwing's solution; and diagonal
 // puzzles of our own whose solutions are known.
-#include <QProcess>
 #include <QTest>
 
 #include "puzzles.h"
@@ -10,30 +9,9 @@
 
 namespace {
 
-struct Puzzle {
-    QString givens;
-    QString solution;
-};
+using Puzzle = SolvedPuzzle;
 
 // Never skipped: without qqwing the test fails, so CI cannot pass silently.
-QList<Puzzle> generate(const QString& difficulty, int count, const QStringList& extra = {})
-{
-    QProcess qqwing;
-    qqwing.start(QStringLiteral("qqwing"),
-                 QStringList{"--generate", QString::number(count), "--difficulty", difficulty,
-                             "--one-line", "--solution"} +
-                     extra);
-    QList<Puzzle> generated;
-    if (!qqwing.waitForFinished(300000) || qqwing.exitCode() != 0) {
-        qWarning("qqwing did not run: %s", qPrintable(qqwing.errorString()));
-        return generated;
-    }
-    const QStringList lines =
-        QString::fromLatin1(qqwing.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-        generated.append({lines[i].trimmed(), lines[i + 1].trimmed()});
-    return generated;
-}
 
 // Loads the puzzle from its drawn file and solves as far as the program can.
 // Returns the grid the decided cells show ('.' for the others) and leaves
@@ -106,7 +84,7 @@ void TestOracle::qqwingPuzzles()
     QFETCH(bool, mustSolve);
     QFETCH(QStringList, extra);
 
-    const QList<Puzzle> puzzles = generate(difficulty, count, extra);
+    const QList<Puzzle> puzzles = ::qqwingPuzzles(difficulty, count, extra);
     QCOMPARE(puzzles.size(), count);
     int solved = 0;
     for (const Puzzle& puzzle : puzzles) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QFile>
+#include <QProcess>
 
 #include "units.h"
 
@@ -264,4 +265,23 @@ bool writeFile(const QString& path, QByteArrayView bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes.data(), bytes.size()) == bytes.size();
+}
+
+QList<SolvedPuzzle> qqwingPuzzles(const QString& difficulty, int count, const QStringList& extra)
+{
+    QProcess qqwing;
+    qqwing.start(QStringLiteral("qqwing"),
+                 QStringList{"--generate", QString::number(count), "--difficulty", difficulty,
+                             "--one-line", "--solution"} +
+                     extra);
+    QList<SolvedPuzzle> generated;
+    if (!qqwing.waitForFinished(300000) || qqwing.exitCode() != 0) {
+        qWarning("qqwing did not run: %s", qPrintable(qqwing.errorString()));
+        return generated;
+    }
+    const QStringList lines =
+        QString::fromLatin1(qqwing.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+        generated.append({lines[i].trimmed(), lines[i + 1].trimmed()});
+    return generated;
 }

@@ -142,6 +142,17 @@ QByteArray drawnGrid(const QString& puzzle, QByteArrayView lineEnd = "\r\n");
 // shorter than the grid ends in empty entries.
 QStringList entriesOf(const QString& board);
 
+// A puzzle with its one solution, 81 characters each ('.' an open cell).
+struct SolvedPuzzle {
+    QString givens;
+    QString solution;
+};
+// `count` puzzles that qqwing generates now at `difficulty` (with `extra`
+// options), or fewer when it did not run, which the caller notices: a test
+// that needs them fails rather than passing silently without them.
+QList<SolvedPuzzle> qqwingPuzzles(const QString& difficulty, int count,
+                                  const QStringList& extra = {});
+
 // Writes `bytes` to the file at `path`, replacing what was there; false when
 // that failed.
 bool writeFile(const QString& path, QByteArrayView bytes);
