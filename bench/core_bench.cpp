@@ -15,6 +15,7 @@
 #include "boardkeeper.h"
 #include "keptstate.h"
 #include "nextstep.h"
+#include "puzzlefile.h"
 
 namespace {
 
@@ -327,12 +328,11 @@ BENCHMARK(BM_KeptRead)->Name("Core/Keep/ReadDocument")->Unit(benchmark::kMicrose
 
 // ---- the next step ----
 
+// A puzzle's line as the engine starts from it.
 nextstep::Board givensBoard(const char* line)
 {
-    std::array<QString, 81> givens;
-    for (int c = 0; c < 81; ++c)
-        givens[size_t(c)] = line[c] == '.' ? QString() : QString(QChar(line[c]));
-    return nextstep::boardOfGivens(givens, false);
+    return nextstep::boardOfGivens(puzzlefile::parseText(QString::fromLatin1(line)).entries(),
+                                   false);
 }
 
 // The board a walk leaves: where every technique is tried and none applies,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QClipboard>
@@ -270,10 +271,11 @@ void BM_Click(benchmark::State& state, Scene scene, const QString& control,
     buildScene(prepared, scene);
     auto window = shownWindow();
     const QTemporaryDir folder;
-    BoardKeeper keeper(folder.path());
+    std::optional<BoardKeeper> keeper;
     if (kept) {
-        keeper.open(window->form());
-        window->setAfterAction([&] { keeper.keep(window->form()); });
+        keeper.emplace(folder.path());
+        keeper->open(window->form());
+        window->setAfterAction([&] { keeper->keep(window->form()); });
     }
     for (auto _ : state) {
         window->form() = prepared;

@@ -141,7 +141,7 @@ QString explanation(const Contradiction& contradiction);
 // The step's placements and eliminations as "r5c7=3 r5c8<>7".
 QString notation(const Step& step);
 
-// Where a cell is, as the window names it: "5行7列".
+// Where a cell is, as the window names it (layout::controls()): "5行7列".
 QString cellName(int cell);
 // A unit as the window's user reads it: "5行目", "7列目", "ブロック4",
 // "左上からの対角線".

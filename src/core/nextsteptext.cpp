@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "layout.h"
 #include "nextstep.h"
 
 namespace nextstep {
@@ -92,7 +93,7 @@ QString chainText(const Step& step)
 
 QString cellName(int cell)
 {
-    return QStringLiteral("%1行%2列").arg(cell / 9 + 1).arg(cell % 9 + 1);
+    return layout::controls()[size_t(cell)].spokenName;
 }
 
 QString unitName(int unit)

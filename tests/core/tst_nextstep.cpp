@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "nextstep.h"
+#include "puzzlefile.h"
 #include "testsupport.h"
 #include "units.h"
 
@@ -19,15 +20,6 @@ Q_DECLARE_METATYPE(nextstep::Technique)
 namespace {
 
 using Puzzle = SolvedPuzzle;
-
-std::array<QString, 81> givensOf(const QString& line)
-{
-    std::array<QString, 81> givens;
-    for (int c = 0; c < 81; ++c)
-        givens[size_t(c)] =
-            line.at(c) >= u'1' && line.at(c) <= u'9' ? QString(line.at(c)) : QString();
-    return givens;
-}
 
 // ---- a seeded generator of diagonal puzzles ----
 
@@ -149,7 +141,7 @@ private:
 // first that does not.
 QString unsoundStep(const Puzzle& puzzle, bool diagonal, Walk& walked)
 {
-    walked = walk(boardOfGivens(givensOf(puzzle.givens), diagonal));
+    walked = walk(boardOfGivens(puzzlefile::parseText(puzzle.givens).entries(), diagonal));
     for (size_t i = 0; i < walked.steps.size(); ++i) {
         const Step& step = walked.steps[i];
         for (const Candidate& k : step.placements) {
@@ -248,7 +240,7 @@ void TestNextStep::eachTechniqueWhereItIsTheEasiest()
 {
     QFETCH(QString, givens);
     QFETCH(Technique, technique);
-    const Walk walked = walk(boardOfGivens(givensOf(givens), false));
+    const Walk walked = walk(boardOfGivens(puzzlefile::parseText(givens).entries(), false));
     const auto found = std::find_if(walked.steps.begin(), walked.steps.end(),
                                     [&](const Step& step) { return step.technique == technique; });
     QVERIFY2(found != walked.steps.end(), qPrintable(name(technique)));
