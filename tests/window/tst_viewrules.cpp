@@ -4,6 +4,10 @@
 
 #include "boxtext.h"
 #include "formevents.h"
+#include "textunits.h"
+
+using Spans = QList<textunits::Span>;
+Q_DECLARE_METATYPE(textunits::Span)
 
 class TestViewRules : public QObject {
     Q_OBJECT
@@ -16,6 +20,8 @@ private slots:
     void fitted();
     void eventCodes_data();
     void eventCodes();
+    void textUnits_data();
+    void textUnits();
 };
 
 void TestViewRules::lineBreaksBetweenFormAndBox()
@@ -130,6 +136,90 @@ void TestViewRules::eventCodes()
     QFETCH(int, code);
     QFETCH(int, expected);
     QCOMPARE(code, expected);
+}
+
+// How a screen reader walks a box's text: every boundary type asked at
+// every offset from before the start to past the end, against the units the
+// text falls into.
+void TestViewRules::textUnits_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("type");  // QAccessible::TextBoundaryType
+    QTest::addColumn<Spans>("units");
+
+    using A = QAccessible;
+    const auto each = [](int length, int step = 1) {
+        Spans spans;
+        for (int at = 0; at < length; at += step)
+            spans.append({at, at + step});
+        return spans;
+    };
+    const auto row = [](const char* name, const QString& text, A::TextBoundaryType type,
+                        const Spans& units) { QTest::newRow(name) << text << int(type) << units; };
+    for (const A::TextBoundaryType type : {A::CharBoundary, A::WordBoundary, A::SentenceBoundary,
+                                           A::LineBoundary, A::ParagraphBoundary, A::NoBoundary})
+        QTest::addRow("nothing, by %d", int(type)) << QString() << int(type) << Spans{};
+    row("a decided digit, by character", "4", A::CharBoundary, {{0, 1}});
+    row("a decided digit, by word", "4", A::WordBoundary, {{0, 1}});
+    row("a decided digit, by line", "4", A::LineBoundary, {{0, 1}});
+    row("two candidates, by character", "89", A::CharBoundary, {{0, 1}, {1, 2}});
+    row("two candidates, by word", "89", A::WordBoundary, {{0, 2}});
+    row("two candidates, by sentence", "89", A::SentenceBoundary, {{0, 2}});
+    row("every candidate, by character", "123456789", A::CharBoundary, each(9));
+    row("every candidate, by word", "123456789", A::WordBoundary, {{0, 9}});
+    row("every candidate, whole", "123456789", A::NoBoundary, {{0, 9}});
+    const QString caption = QStringLiteral("部分\n取消\n");
+    row("a caption over two lines, by character", caption, A::CharBoundary, each(6));
+    row("a caption over two lines, by word", caption, A::WordBoundary, {{0, 3}, {3, 6}});
+    row("a caption over two lines, by line", caption, A::LineBoundary, {{0, 3}, {3, 6}});
+    row("a caption over two lines, by paragraph", caption, A::ParagraphBoundary, {{0, 3}, {3, 6}});
+    row("a last line without its break, by line", "Data\nSave", A::LineBoundary, {{0, 5}, {5, 9}});
+    row("words with spaces before and between", " 12  3", A::WordBoundary,
+        {{0, 1}, {1, 5}, {5, 6}});
+    row("sentences", QStringLiteral("はい。 いいえ！"), A::SentenceBoundary, {{0, 4}, {4, 8}});
+    row("a character of two code units", QStringLiteral("😀5"), A::CharBoundary, {{0, 2}, {2, 3}});
+    row("a box full of typing, by character", QString(1000, u'7'), A::CharBoundary, each(1000));
+    row("a box full of typing, by line", QString(500, u'7') + u'\n' + QString(499, u'7'),
+        A::LineBoundary, {{0, 501}, {501, 1000}});
+}
+
+void TestViewRules::textUnits()
+{
+    QFETCH(QString, text);
+    QFETCH(int, type);
+    QFETCH(Spans, units);
+    using textunits::Span;
+    const auto boundary = QAccessible::TextBoundaryType(type);
+    const int length = int(text.size());
+    // At the length lies the last unit, or an empty one after a unit that
+    // the end of the text closes: a character, a line break.
+    const bool lines =
+        boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary;
+    const bool closed =
+        units.isEmpty() || boundary == QAccessible::CharBoundary || (lines && text.endsWith(u'\n'));
+    Spans laidOut = units;
+    if (closed)
+        laidOut.append({length, length});
+    for (int offset = -1; offset <= length + 1; ++offset) {
+        Span here, before, after;
+        if (offset >= 0 && offset <= length) {
+            qsizetype at = std::find_if(laidOut.begin(), laidOut.end(),
+                                        [&](Span u) { return offset < u.end; }) -
+                           laidOut.begin();
+            at = std::min(at, laidOut.size() - 1);
+            here = laidOut[at];
+            before = at > 0 ? laidOut[at - 1] : Span{0, 0};
+            after = at + 1 < laidOut.size() && laidOut[at + 1].start < length
+                        ? laidOut[at + 1]
+                        : Span{length, length};
+        }
+        const QByteArray where = "offset " + QByteArray::number(offset);
+        QVERIFY2(textunits::at(text, offset, boundary) == here, where);
+        QVERIFY2(textunits::before(text, offset, boundary) == before, where);
+        QVERIFY2(textunits::after(text, offset, boundary) == after, where);
+        QCOMPARE(textunits::textOf(text, here),
+                 here.start < 0 ? QString() : text.mid(here.start, here.end - here.start));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestViewRules)
