@@ -353,6 +353,9 @@ nextstep::Outcome Korvane::ShowHint()
 
 void Korvane::MakeHintStep(const nextstep::Step& step)
 {
+    // The step is the program's reasoning, as its own removals are: it does
+    // not offer 元に戻す, so that 連続消去 goes on from the board it leaves.
+    const int hadRestorePending = restorePending;
     std::array<QString, CellCount> text;
     std::array<bool, CellCount> changed{};
     for (int i = 0; i < CellCount; ++i)
@@ -371,5 +374,7 @@ void Korvane::MakeHintStep(const nextstep::Step& step)
         Text1[i].Text = text[i];
         Text1_KeyUp(i, 0, 0);
     }
+    if (hadRestorePending == 0 && restorePending == 1)
+        setTenToContinuous();
     Text3.Text = QStringLiteral("ヒントの手を進めました：") + nextstep::name(step.technique);
 }

@@ -173,7 +173,9 @@ public:
     nextstep::Outcome ShowHint();
     // A hint's last stage: makes `step`, each changed cell taking its new
     // text as a typed edit does (candidates, size, conflict check, hidden
-    // singles, 元に戻す), in cell order.
+    // singles), in cell order. Unlike the user's edits, the step leaves
+    // 連続消去 as it was: the next 連続消去 goes on from the board with the
+    // step in it.
     void MakeHintStep(const nextstep::Step& step);
 
     // ---- engine ----

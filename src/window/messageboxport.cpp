@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,44 +25,16 @@ void keepCaptionReadable(QMessageBox& box)
     }
 }
 
-// Follows which keys are down in a box: pressed there and not yet released.
-class HeldKeys : public QObject {
-public:
-    explicit HeldKeys(QList<int>& held) : held_(held) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-            return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->isAutoRepeat())
-            return false;
-        held_.removeAll(key->key());
-        if (event->type() == QEvent::KeyPress)
-            held_.append(key->key());
-        return false;
-    }
-
-private:
-    QList<int>& held_;
-};
-
 }  // namespace
 
 int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
 {
-    held_.clear();
     if (beforeOpen_)
         beforeOpen_();
     if (standIn_)
         return standIn_->MsgBox(prompt, buttons);
 
     QMessageBox box(parent_);
-    // Key events reach the box's buttons first; the application sees them
-    // all.
-    HeldKeys held(held_);
-    qApp->installEventFilter(&held);
     box.setWindowTitle(QStringLiteral("Korvane"));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);

@@ -30,13 +30,7 @@ public:
 
     int MsgBox(const QString& prompt, int buttons) override;
 
-    // The keys pressed in the last box and still down when it closed (the
-    // Return that answered it): their releases go to whatever has the focus
-    // next.
-    const QList<int>& keysHeldAtClose() const { return held_; }
-
 private:
-    QList<int> held_;
     QPointer<QWidget> parent_;
     std::function<void()> beforeOpen_;
     MessagePort* standIn_ = nullptr;

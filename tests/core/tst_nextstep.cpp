@@ -293,8 +293,9 @@ void TestNextStep::contradictionsNamed()
 }
 
 // The form makes a hint's step as typed edits: each changed cell's text
-// becomes its candidates, in the size its length calls for, and 元に戻す is
-// offered; the single-number display refuses a hint.
+// becomes its candidates, in the size its length calls for; 連続消去 stays
+// as it was, so that it goes on from the step; the single-number display
+// refuses a hint.
 void TestNextStep::hintStepsAreTypedEdits()
 {
     Fixture f;
@@ -310,8 +311,16 @@ void TestNextStep::hintStepsAreTypedEdits()
     QCOMPARE(f.form.candidates[1], QStringLiteral("1245689"));
     QCOMPARE(f.form.Text1[1].FontSize, 11.0);
     QCOMPARE(f.form.decided[0], 0);
-    QCOMPARE(f.form.restorePending, 1);
+    QCOMPARE(f.form.restorePending, 0);
+    QCOMPARE(f.form.Text10.Text, QStringLiteral("連続消去"));
     QCOMPARE(f.form.Text3.Text, QStringLiteral("ヒントの手を進めました：ヒドゥンシングル"));
+    // After the user's own edits, 元に戻す is still offered for them.
+    f.form.Text1[2].Text = QStringLiteral("12");
+    f.form.Text1_KeyUp(2, 0, 0);
+    step.placements = {{3, 5}};
+    step.eliminations.clear();
+    f.form.MakeHintStep(step);
+    QCOMPARE(f.form.restorePending, 1);
 
     Fixture single;
     single.form.Text2_click(4);
