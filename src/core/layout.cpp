@@ -79,37 +79,46 @@ namespace layout {
 const std::array<Control, ControlCount>& controls()
 {
     static const std::array<Control, ControlCount> table = [] {
-        // Captions change (連続消去 / 元に戻す, 普通問題 / 斜め問題) and some
-        // break over lines, so every control but a cell is named once for
-        // its role; a cell is named by its place, and said by its colour
-        // (cellDescription).
+        // A control whose caption tells its state (連続消去 / 元に戻す,
+        // 普通問題 / 斜め問題) and the message line are named by what they
+        // show; any other by its role, since its caption breaks over lines
+        // (部分\r\n取消). A cell is named by its place, and said by its
+        // colour (cellDescription).
         std::array<Control, ControlCount> t;
         int at = 0;
         for (int i = 0; i < FormState::CellCount; ++i)
-            t[at++] = {QStringLiteral("Text1_%1").arg(i),
+            t[at++] = {QStringLiteral("Text1_%1").arg(i), Role::Cell, i,
                        QStringLiteral("%1行%2列").arg(i / 9 + 1).arg(i % 9 + 1), QString()};
         // How the keyboard clicks a button, and a box that takes typing.
         const QString button = QStringLiteral("。スペースキーかEnterで押します");
         const QString typed = QStringLiteral("。Ctrl+Enterで押します");
-        const auto add = [&](const QString& name, const QString& spoken,
-                             const QString& description) {
-            t[at++] = {name, spoken, description};
+        const auto add = [&](const QString& name, Role role, int index, const QString& spoken,
+                             const QString& description, int FormState::*checkedBy = nullptr) {
+            t[at++] = {name, role, index, spoken, description, checkedBy};
         };
         for (int digit = 1; digit <= 9; ++digit)
-            add(QStringLiteral("Text2_%1").arg(digit - 1), QStringLiteral("数字%1").arg(digit),
+            add(QStringLiteral("Text2_%1").arg(digit - 1), Role::PaletteButton, digit - 1,
+                QStringLiteral("数字%1").arg(digit),
                 QStringLiteral("クリックしたマスにこの数字を置きます") + button);
-        add("Text2_9", "部分取消", "次にクリックしたマスの確定数字を取り消します" + button);
-        add("Text2_10", "修正", "マスの候補をキー入力で修正します" + button);
-        add("Text3", "メッセージ", "");
-        add("Text4", "問題の種類", "普通問題と斜め問題を切り替えます" + button);
-        add("Text5", "全部取消", "盤面をすべて最初の状態に戻します" + button);
-        add("Text6", "自動消去",
-            "確定した数字を同じ行・列・ブロックの候補から自動で消去します" + typed);
-        add("Text7", "単数表示", "選んだ数字が入りうるマスだけを表示します" + typed);
-        add("Text8", "全数表示", "すべての候補の表示に戻ります" + typed);
-        add("Text9_0", "Data Save", "確定した数字を記憶します" + typed);
-        add("Text9_1", "Data Load", "記憶した数字、または mondai.txt の問題を読み込みます" + typed);
-        add("Text10", "連続消去",
+        add("Text2_9", Role::PaletteButton, 9, "部分取消",
+            "次にクリックしたマスの確定数字を取り消します" + button);
+        add("Text2_10", Role::PaletteButton, 10, "修正",
+            "マスの候補をキー入力で修正します" + button);
+        add("Text3", Role::MessageLine, 0, "", "メッセージ");
+        add("Text4", Role::CommandButton, 0, "",
+            "問題の種類。普通問題と斜め問題を切り替えます" + button);
+        add("Text5", Role::CommandButton, 0, "全部取消",
+            "盤面をすべて最初の状態に戻します" + button);
+        add("Text6", Role::TwoStateButton, 0, "自動消去",
+            "確定した数字を同じ行・列・ブロックの候補から自動で消去します" + typed,
+            &FormState::autoEliminate);
+        add("Text7", Role::TwoStateButton, 0, "単数表示",
+            "選んだ数字が入りうるマスだけを表示します" + typed, &FormState::singleView);
+        add("Text8", Role::CommandButton, 0, "全数表示", "すべての候補の表示に戻ります" + typed);
+        add("Text9_0", Role::CommandButton, 0, "Data Save", "確定した数字を記憶します" + typed);
+        add("Text9_1", Role::CommandButton, 1, "Data Load",
+            "記憶した数字、または mondai.txt の問題を読み込みます" + typed);
+        add("Text10", Role::CommandButton, 0, "",
             "候補が一つのマスを次々に確定します。キー入力で候補を修正した後は「元に戻す」になり、"
             "その修正を取り消します" +
                 button);
@@ -127,6 +136,15 @@ QString cellDescription(quint32 foreColor)
     else if (foreColor == Colors::HiddenSingle)
         meaning = QStringLiteral("ここにしか入らない数字");
     return meaning + QStringLiteral("。Alt+矢印キーで隣のマスへ、Ctrl+Enterでクリックします");
+}
+
+QString cellMeaning(quint32 foreColor)
+{
+    if (foreColor == Colors::DecidedDigit)
+        return QStringLiteral("確定");
+    if (foreColor == Colors::HiddenSingle)
+        return QStringLiteral("ここにしか入らない");
+    return QStringLiteral("候補");
 }
 
 int indexOf(QStringView name)

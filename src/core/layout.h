@@ -32,11 +32,27 @@ constexpr QRect pixelRect(const TextBox& box)
 // The window's client area: 6915 x 8085 twips.
 inline constexpr QSize ClientSize(toPixels(6915), toPixels(8085));
 
+// What a control is to the user, and so to a screen reader and the keyboard.
+enum class Role {
+    Cell,            // a cell of the grid: takes typing, reacts to clicks
+    PaletteButton,   // one of the palette's choices, exactly one of them chosen
+    CommandButton,   // a button that runs a command
+    TwoStateButton,  // a button that turns a setting on and off
+    MessageLine,     // the line the program's messages show on
+};
+
 // One control of the form.
 struct Control {
-    QString name;         // its widget's: "Text1_40", "Text2_10", "Text3", "Text9_1"
-    QString spokenName;   // what a screen reader calls it: "5行5列", "修正", "メッセージ"
+    QString name;  // its widget's: "Text1_40", "Text2_10", "Text3", "Text9_1"
+    Role role = Role::CommandButton;
+    int index = 0;  // its Index in its control array (cell, palette, Data buttons), else 0
+    // What a screen reader calls it ("5行5列", "修正"); empty where its
+    // caption says what it is and changes with its state ("連続消去" /
+    // "元に戻す", "普通問題" / "斜め問題", the message line's message).
+    QString spokenName;
     QString description;  // what it does, for a screen reader; may be empty
+    // A two-state button's state: the flag it shows (1 on).
+    int FormState::*checkedBy = nullptr;
 };
 
 // Every control, in the order the form declares them: the 81 cells
@@ -52,6 +68,9 @@ const std::array<Control, ControlCount>& controls();
 // tells the eye (a decided digit, a digit with one place left, candidates),
 // then the keys that move between cells and click one.
 QString cellDescription(quint32 foreColor);
+// The same in a word, said with the cell's name: "確定", "ここにしか入らない",
+// "候補".
+QString cellMeaning(quint32 foreColor);
 
 // The place of a control in controls(), by its name; -1 for no control.
 int indexOf(QStringView name);

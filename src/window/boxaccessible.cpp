@@ -7,9 +7,15 @@
 #include <QTextEdit>
 
 #include "boxeditor.h"
+#include "boxpicture.h"
+#include "layout.h"
 #include "textboxwidget.h"
+#include "textunits.h"
 
 namespace {
+
+// A widget a screen reader hears as a notice (makeNotice).
+const char* const AnnouncesProperty = "korvaneAnnounces";
 
 class BoxAccessible : public QAccessibleWidget,
                       public QAccessibleTextInterface,
@@ -19,9 +25,22 @@ public:
 
     QAccessible::Role role() const override
     {
-        if (!box()->isReadOnly())
+        const layout::Control* control = box()->control();
+        if (!control)
+            return box()->isReadOnly() ? QAccessible::StaticText : QAccessible::EditableText;
+        switch (control->role) {
+        case layout::Role::Cell:
             return QAccessible::EditableText;
-        return box()->isPressable() ? QAccessible::Button : QAccessible::StaticText;
+        case layout::Role::PaletteButton:
+            return QAccessible::RadioButton;
+        case layout::Role::CommandButton:
+            return QAccessible::Button;
+        case layout::Role::TwoStateButton:
+            return QAccessible::CheckBox;
+        case layout::Role::MessageLine:
+            break;
+        }
+        return QAccessible::StaticText;
     }
 
     void* interface_cast(QAccessible::InterfaceType type) override
@@ -43,6 +62,8 @@ public:
     {
         if (t == QAccessible::Value)
             return box()->toPlainText();
+        if (t == QAccessible::Name)
+            return box()->spokenName();
         return QAccessibleWidget::text(t);
     }
 
@@ -150,10 +171,41 @@ public:
         if (QAccessibleTextInterface* editor = editorText())
             editor->scrollToSubstring(start, end);
     }
-    QString attributes(int offset, int* start, int* end) const override
+    // A reader walks the text unit by unit; each question costs time in
+    // proportion to the text's length at most, whatever the offset.
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                             int* end) const override
     {
-        *start = *end = offset;
-        return {};
+        return answer(textunits::before, offset, type, start, end);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                         int* end) const override
+    {
+        return answer(textunits::at, offset, type, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                            int* end) const override
+    {
+        return answer(textunits::after, offset, type, start, end);
+    }
+    // The whole text is one run: one face, size and pair of colours.
+    QString attributes(int, int* start, int* end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        const QPalette& colours = box()->palette();
+        const auto rgb = [](const QColor& c) {
+            return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+        };
+        QString run =
+            QStringLiteral("font-size:%1pt;color:%2;background-color:%3;")
+                .arg(box()->font().pointSizeF())
+                .arg(rgb(colours.color(QPalette::Text)), rgb(colours.color(QPalette::Base)));
+        // Names and values are split at ":" and ";", and none may be empty.
+        const QString family = box()->font().family().remove(u';').remove(u':');
+        if (!family.isEmpty())
+            run.prepend(QStringLiteral("font-family:%1;").arg(family));
+        return run;
     }
 
     // ---- editing, as typing does it ----
@@ -169,12 +221,27 @@ public:
 
 private:
     TextBoxWidget* box() const { return static_cast<TextBoxWidget*>(widget()); }
+
+    using Finder = textunits::Span (*)(QStringView, int, QAccessible::TextBoundaryType);
+    QString answer(Finder find, int offset, QAccessible::TextBoundaryType type, int* start,
+                   int* end) const
+    {
+        const QString shown = box()->toPlainText();
+        const textunits::Span span = find(shown, offset, type);
+        *start = span.start;
+        *end = span.end;
+        return textunits::textOf(shown, span);
+    }
 };
 
 QAccessibleInterface* boxAccessible(const QString& className, QObject* object)
 {
-    if (className == QLatin1String("TextBoxWidget") && object && object->isWidgetType())
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("TextBoxWidget"))
         return new BoxAccessible(static_cast<TextBoxWidget*>(object));
+    if (object->property(AnnouncesProperty).toBool())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Notification);
     return nullptr;
 }
 
@@ -230,6 +297,20 @@ void speakForEditors(QAccessibleEvent* event)
 }
 
 }  // namespace
+
+void makeNotice(QWidget* notice)
+{
+    notice->setProperty(AnnouncesProperty, true);
+}
+
+void announce(QWidget* notice, const QString& text)
+{
+    notice->setAccessibleName(text);
+    if (!QAccessible::isActive() || text.isEmpty())
+        return;
+    QAccessibleEvent shown(notice, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
 
 void installBoxAccessibility()
 {

@@ -1,8 +1,9 @@
 #include "hintview.h"
 
-#include <QAccessible>
 #include <QPainter>
 #include <QScreen>
+
+#include "boxaccessible.h"
 
 namespace {
 
@@ -70,6 +71,8 @@ void HintMarks::paintEvent(QPaintEvent*)
 HintPanel::HintPanel(QWidget* window)
     : QLabel(window, Qt::Tool | Qt::WindowDoesNotAcceptFocus), window_(window)
 {
+    // Before anything that would make its accessible object.
+    makeNotice(this);
     // A screen reader names it by its text, the explanation itself.
     setWindowTitle(QStringLiteral("ヒント"));
     setAccessibleDescription(QStringLiteral("ヒントの説明"));
@@ -92,7 +95,12 @@ void HintPanel::explain(const QString& text)
         screen && at.x() + width() > screen->availableGeometry().right())
         at = frame.bottomLeft() + QPoint(0, 8);
     move(at);
-    show();
-    QAccessibleEvent event(this, QAccessible::Alert);
-    QAccessible::updateAccessibility(&event);
+    // A reader speaks the panel as it shows, or, already on show, as it is
+    // told of its new text.
+    if (isVisible()) {
+        announce(this, text);
+    } else {
+        setAccessibleName(text);
+        show();
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -14,7 +15,9 @@
 #include <QShortcut>
 
 #include "boxaccessible.h"
+#include "boxtext.h"
 #include "formevents.h"
+#include "keychords.h"
 #include "layout.h"
 
 namespace {
@@ -39,25 +42,6 @@ QString saveDialog(QWidget* parent, const QString& current)
 {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("問題を保存"),
                                         QFileInfo(current).absoluteFilePath(), PuzzleFilter);
-}
-
-// The keys a chord is pressed with, modifiers included.
-QList<int> keysOf(const QKeySequence& keys)
-{
-    if (keys.isEmpty())
-        return {};
-    const QKeyCombination chord = keys[0];
-    QList<int> held{int(chord.key())};
-    const Qt::KeyboardModifiers modifiers = chord.keyboardModifiers();
-    if (modifiers & Qt::ControlModifier)
-        held << Qt::Key_Control;
-    if (modifiers & Qt::ShiftModifier)
-        held << Qt::Key_Shift;
-    if (modifiers & Qt::AltModifier)
-        held << Qt::Key_Alt;
-    if (modifiers & Qt::MetaModifier)
-        held << Qt::Key_Meta;
-    return held;
 }
 
 }  // namespace
@@ -88,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 
     installBoxAccessibility();
     describedColour_.fill(~quint32(0));
+    chords_ = new KeyChords([this](const QWidget* widget) { return cellOf(widget); }, this);
 
     // Created in the order of the form's controls, later boxes lie over
     // earlier ones where they overlap: each cell over its left and upper
@@ -99,10 +84,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
         auto* widget = new TextBoxWidget(
             box, cell ? BoxPicture::DigitLineHeight : BoxPicture::CaptionLineHeight, this);
         widget->setObjectName(control.name);
-        widget->setAccessibleName(control.spokenName);
+        widget->setControl(&control);
         widget->setAccessibleDescription(control.description);
         // Every control but the message line reacts to clicks.
-        widget->setPressable(control.name != u"Text3");
+        widget->setPressable(control.role != layout::Role::MessageLine);
         // What the user types reaches the form as any gesture does.
         connect(widget, &TextBoxWidget::edited, this,
                 [this, &box, widget] { run([&] { box.Text = widget->formText(); }); });
@@ -115,18 +100,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
                 [this, i] { run([&] { form_.Text1_click(i); }); });
         connect(cell, &TextBoxWidget::keyReleased, this,
                 [this, i](int key, Qt::KeyboardModifiers modifiers) {
-                    if (chordKeys_.removeOne(key))
+                    if (!chords_->releaseIsTyping(i))
                         return;
-                    chordKeys_.clear();
-                    const bool hintChord = hintKeys_.removeOne(key);
-                    if (!hintChord)
-                        hintKeys_.clear();
-                    hinting_ = hintChord;
                     run([&] {
                         form_.Text1_KeyUp(i, formevents::keyCode(key, modifiers),
                                           formevents::shiftState(modifiers));
                     });
-                    hinting_ = false;
                 });
         // Queued: an input method may still be busy with its commit when the
         // handler opens a message box, and would hand the box's focus change
@@ -170,10 +149,26 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     });
     for (size_t i = 1; i < byTabIndex.size(); ++i)
         QWidget::setTabOrder(byTabIndex[i - 1].widget, byTabIndex[i].widget);
+    // Tells a screen reader each new message of the message line.
+    messageNotice_ = new QWidget(this);
+    messageNotice_->setGeometry(0, 0, 0, 0);
+    makeNotice(messageNotice_);
+    announced_ = form_.Text3.Text;
     describeState();
     // Over every box, and beside the window.
     hintMarks_ = new HintMarks(this);
     hintPanel_ = new HintPanel(this);
+}
+
+int MainWindow::cellOf(const QWidget* widget) const
+{
+    for (const QWidget* at = widget; at && at != this; at = at->parentWidget()) {
+        if (const auto* box = qobject_cast<const TextBoxWidget*>(at)) {
+            const layout::Control* control = box->control();
+            return control && control->role == layout::Role::Cell ? control->index : -1;
+        }
+    }
+    return -1;
 }
 
 MainWindow::~MainWindow()
@@ -199,11 +194,53 @@ void MainWindow::mirror()
     describeState();
 }
 
+TextBoxWidget* MainWindow::focusedBox() const
+{
+    for (const Shown& shown : boxes_) {
+        if (shown.widget->hasKeyboard())
+            return shown.widget;
+    }
+    return nullptr;
+}
+
+void MainWindow::noteFocus()
+{
+    heardBox_ = focusedBox();
+    heardName_ = heardBox_ ? heardBox_->spokenName() : QString();
+}
+
+void MainWindow::tellWhatChanged()
+{
+    // A screen reader hears a new message, and a new name of the control it
+    // is on (元に戻す, 斜め問題, a cell just decided): it says the name of
+    // the focus as it moves, but not as it changes.
+    QStringList news;
+    TextBoxWidget* focused = focusedBox();
+    const QString name = focused ? focused->spokenName() : QString();
+    if (focused && focused == heardBox_ && name != heardName_) {
+        const bool cell = focused->control()->role == layout::Role::Cell;
+        news << (cell ? name + u' ' + focused->toPlainText() : name);
+    }
+    noteFocus();
+    if (form_.Text3.Text != announced_) {
+        announced_ = form_.Text3.Text;
+        news << boxtext::shown(announced_);
+    }
+    if (!news.isEmpty())
+        announce(messageNotice_, news.join(u'　'));
+}
+
 void MainWindow::describeState()
 {
-    widgetOf(u"Text4")->setChecked(form_.diagonalMode == 1);
-    widgetOf(u"Text6")->setChecked(form_.autoEliminate == 1);
-    widgetOf(u"Text7")->setChecked(form_.singleView == 1);
+    const int chosen = form_.paletteIndex();
+    for (const Shown& shown : boxes_) {
+        const layout::Control& control = *shown.widget->control();
+        if (control.role == layout::Role::TwoStateButton)
+            shown.widget->setChecked(form_.*control.checkedBy == 1);
+        else if (control.role == layout::Role::PaletteButton)
+            shown.widget->setChecked(control.index == chosen);
+    }
+    tellWhatChanged();
     for (int i = 0; i < Korvane::CellCount; ++i) {
         const quint32 colour = form_.Text1[i].ForeColor;
         if (colour == describedColour_[i])
@@ -260,6 +297,7 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
         return;
     if (!hinting_)
         endHint();
+    noteFocus();
     running_ = true;
     handler();
     running_ = false;
@@ -271,10 +309,6 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
 void MainWindow::offerKeptBoard(const FormState& kept)
 {
     run([&] { form_.OfferKeptBoard(kept); });
-    // The Return that answered comes up in the cell that has the focus
-    // again; it is the answer's, not typing that would change the board
-    // just put back.
-    chordKeys_ = port_.keysHeldAtClose();
 }
 
 void MainWindow::openPuzzleFile(const QString& fileName)
@@ -316,14 +350,9 @@ QAction* MainWindow::puzzleCommand(const QString& text, const QKeySequence& keys
     auto* action = new QAction(text, this);
     action->setShortcut(keys);
     addAction(action);
-    connect(action, &QAction::triggered, this, [this, keys, command = std::move(command)] {
+    connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
         if (running_)
             return;
-        // From the keys, the chord's releases still come; from the menu,
-        // none do.
-        chordKeys_.clear();
-        if (QGuiApplication::keyboardModifiers() != Qt::NoModifier)
-            chordKeys_ = keysOf(keys);
         command();
     });
     return action;
@@ -366,9 +395,6 @@ void MainWindow::hint()
 {
     if (running_)
         return;
-    hintKeys_.clear();
-    if (QGuiApplication::keyboardModifiers() != Qt::NoModifier)
-        hintKeys_ = keysOf(hint_->shortcut());
     if (hintStage_ == 1) {
         hintPanel_->explain(nextstep::explanation(*hintStep_, hintBoard_));
         hintStage_ = 2;
@@ -400,7 +426,6 @@ void MainWindow::endHint()
 {
     hintStage_ = 0;
     hintStep_.reset();
-    hintKeys_.clear();
     if (hintMarks_)
         hintMarks_->hide();
     if (hintPanel_)

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include <QAction>
+#include <QPointer>
 #include <QWidget>
 
 #include "hintview.h"
+#include "keychords.h"
 #include "korvane.h"
 #include "messageboxport.h"
 #include "textboxwidget.h"
@@ -73,8 +75,7 @@ public:
     // names the easiest next step, and the cells it uses and changes are
     // marked over the board. Again: its explanation beside the window. A
     // third time: the step is made, each changed cell as a typed edit. Any
-    // other action ends the hint; the releases of the hint's own keys reach
-    // the cell as any release does, and do not.
+    // other action ends the hint.
     QAction* hintAction() const { return hint_; }
     // 0 no hint on show, 1 marked, 2 explained.
     int hintStage() const { return hintStage_; }
@@ -91,6 +92,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The cell a widget belongs to (the cell's box or its editor), or -1.
+    int cellOf(const QWidget* widget) const;
     // The widget of the control named `name`.
     TextBoxWidget* widgetOf(QStringView name) const;
     // Runs `handler` on the form, then shows what it changed; never inside
@@ -108,6 +111,13 @@ private:
     // What a screen reader hears of the state the captions and colours show:
     // the two-state buttons' checked state, each cell's meaning.
     void describeState();
+    // Has a screen reader told what an action changed that it would not
+    // hear of otherwise.
+    void tellWhatChanged();
+    // The box that has the keyboard, or nullptr; and noting it and its name
+    // as a screen reader last heard them.
+    TextBoxWidget* focusedBox() const;
+    void noteFocus();
 
     struct Shown {
         TextBox* box;
@@ -126,17 +136,21 @@ private:
     QAction* copyPuzzle_ = nullptr;
     QAction* copyCandidates_ = nullptr;
     QAction* savePuzzle_ = nullptr;
-    // The keys of a command's chord still held: their releases are the
-    // command's, not a cell's typing.
-    QList<int> chordKeys_;
+    // Which key releases are typing in a cell.
+    KeyChords* chords_ = nullptr;
+    // The notice a screen reader hears the message line through, and the
+    // message it last heard.
+    QWidget* messageNotice_ = nullptr;
+    QString announced_;
+    // The box that had the keyboard at the last action, and its name then.
+    QPointer<TextBoxWidget> heardBox_;
+    QString heardName_;
     QAction* hint_ = nullptr;
     HintMarks* hintMarks_ = nullptr;
     HintPanel* hintPanel_ = nullptr;
     int hintStage_ = 0;
     std::optional<nextstep::Step> hintStep_;
     nextstep::Board hintBoard_;
-    // While true, an action leaves the hint on show: the hint's own, and
-    // the releases of its keys.
+    // While true, an action leaves the hint on show: the hint's own.
     bool hinting_ = false;
-    QList<int> hintKeys_;
 };

@@ -192,6 +192,28 @@ void TextBoxWidget::announceText(const QString& before)
     }
 }
 
+QString TextBoxWidget::spokenName() const
+{
+    if (!control_)
+        return accessibleName();
+    // A cell is said with what its colour tells: "3行5列、確定".
+    if (control_->role == layout::Role::Cell)
+        return control_->spokenName + u'、' + layout::cellMeaning(shown_.ForeColor);
+    if (!control_->spokenName.isEmpty())
+        return control_->spokenName;
+    QString caption = picture_.text();
+    caption.remove(u'\n');
+    return caption;
+}
+
+void TextBoxWidget::announceName()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent renamed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+}
+
 void TextBoxWidget::setChecked(std::optional<bool> checked)
 {
     if (checked == checked_)
@@ -295,7 +317,11 @@ void TextBoxWidget::mirror(const TextBox& state)
     }
     if (newColours)
         showColours(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
+    const bool newMeaning =
+        state.ForeColor != shown_.ForeColor && control_ && control_->role == layout::Role::Cell;
     shown_ = state;
+    if (newMeaning)
+        announceName();
     if (newText) {
         const QString before = picture_.text();
         picture_.setText(boxtext::shown(state.Text));
@@ -303,6 +329,8 @@ void TextBoxWidget::mirror(const TextBox& state)
         const int end = int(toPlainText().size());
         caret_ = anchor_ = std::min(caret_, end);
         announceText(before);
+        if (control_ && control_->spokenName.isEmpty())
+            announceName();
         if (editor_)
             releaseEditorIfIdle();
     }

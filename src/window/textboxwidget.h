@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "boxpicture.h"
+#include "layout.h"
 #include "textbox.h"
 
 class QMenu;
@@ -68,6 +69,16 @@ public:
     // What the box looks like while it has no editor, and where its text
     // lies.
     BoxPicture& picture() { return picture_; }
+
+    // The control the box shows, as the form's table has it: what the box
+    // is to the user, and what a screen reader calls it. nullptr for a box
+    // of no control.
+    void setControl(const layout::Control* control) { control_ = control; }
+    const layout::Control* control() const { return control_; }
+    // What a screen reader calls the box: its control's spoken name (a
+    // cell's with what its colour means: "3行5列、確定"), or what it shows,
+    // on one line, where the control is named by that.
+    QString spokenName() const;
 
     // What the box is to a screen reader and to the keyboard, besides its
     // text. A pressable box reacts to clicks: Space and Return click it when
@@ -151,6 +162,8 @@ private:
     bool clicksBox(const QKeyEvent* event) const;
     // Shows or hides the mark of the keyboard focus.
     void showFocusMark();
+    // Tells a screen reader the box's name changed (spokenName()).
+    void announceName();
     // Tells a screen reader how the text shown changed, from `before`.
     void announceText(const QString& before);
     bool onBorder(QPointF position) const;
@@ -170,6 +183,7 @@ private:
     // to the window: not the editor's again.
     const QEvent* keyPassedOn_ = nullptr;
     Qt::FocusReason focusReason_ = Qt::OtherFocusReason;
+    const layout::Control* control_ = nullptr;
     bool pressable_ = false;
     std::optional<bool> checked_;
     QWidget* focusMark_ = nullptr;  // drawn over the box, and its editor
