@@ -149,11 +149,6 @@ void TestStart::usageInTheUsersLanguage_data()
     QTest::newRow("--help, Japanese") << QStringList{"--help"} << Language::Japanese << QString();
     QTest::newRow("a refusal, Japanese") << QStringList{"--explain"} << Language::Japanese
                                          << "--explain には問題ファイルを一つ指定してください。\n";
-    QTest::newRow("two files, Japanese") << QStringList{"a.txt", "b.txt"} << Language::Japanese
-                                         << "開ける問題ファイルは一つだけです。\n";
-    QTest::newRow("--diagonal alone, Japanese")
-        << QStringList{"--diagonal", "p.txt"} << Language::Japanese
-        << "--diagonal は --explain と一緒に使います。\n";
 }
 
 void TestStart::usageInTheUsersLanguage()
@@ -287,7 +282,6 @@ void TestStart::theProgramUnderALocale_data()
         << "ja_JP.UTF-8" << explain << TwoFivesInRowOne << 3 << "解がありません\n";
     QTest::newRow("four givens, en_US")
         << "en_US.UTF-8" << explain << FourGivens << 3 << "解が複数あります\n";
-    QTest::newRow("stuck, ja_JP") << "ja_JP.UTF-8" << explain << StuckExpert << 1 << QString();
 }
 
 void TestStart::theProgramUnderALocale()
