@@ -16,6 +16,7 @@
 #include "keptstate.h"
 #include "nextstep.h"
 #include "puzzlefile.h"
+#include "solver.h"
 
 namespace {
 
@@ -384,6 +385,61 @@ BENCHMARK_CAPTURE(BM_NextStepOf, XYChain, nextstep::Technique::XYChain)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_NextStepOf, AIC, nextstep::Technique::AlternatingChain)
     ->Name("Core/NextStep/AlternatingChain")
+    ->Unit(benchmark::kMicrosecond);
+
+// ---- the exact solver ----
+
+// The solver on a puzzle's line, counting up to two solutions as the form
+// asks. A run that gives up is an error: its figures would be the budget's.
+void BM_Solve(benchmark::State& state, const char* line, bool diagonal, int count)
+{
+    const solver::Grid givens =
+        solver::givensOf(puzzlefile::parseText(QString::fromLatin1(line)).entries());
+    solver::Result result;
+    for (auto _ : state) {
+        result = solver::solve(givens, diagonal);
+        benchmark::DoNotOptimize(result);
+    }
+    if (!result.complete || result.count != count)
+        state.SkipWithError("not the count the puzzle has");
+}
+// The dearest of 100 qqwing expert puzzles.
+BENCHMARK_CAPTURE(
+    BM_Solve, Expert,
+    "8...9..2..9....4.6.2.576......9.8.7.....6...2....1.8......8...42..6....5.16..59..", false, 1)
+    ->Name("Core/Solver/Expert")
+    ->Unit(benchmark::kMicrosecond);
+// 17 givens, the fewest a normal puzzle with one solution can have.
+BENCHMARK_CAPTURE(
+    BM_Solve, SeventeenGivens,
+    "000000010400000000020000000000050407008000300001090000300400200050100000000806000", false, 1)
+    ->Name("Core/Solver/17Givens")
+    ->Unit(benchmark::kMicrosecond);
+// Among the hardest puzzles known for a search like this one.
+BENCHMARK_CAPTURE(
+    BM_Solve, Hardest,
+    "1.......2.9.4...5...6...7...5.9.3.......7.......85..4.7.....6...3...9.8...2.....1", false, 1)
+    ->Name("Core/Solver/HardestKnown")
+    ->Unit(benchmark::kMicrosecond);
+// A qqwing puzzle copied with one wrong given: no solution, the dearest of
+// 1,000 such.
+BENCHMARK_CAPTURE(
+    BM_Solve, WrongGiven,
+    "..1.....4...7.5............8...23....3...6..56.7...24...8.62.1........5.2.5.84..6", false, 0)
+    ->Name("Core/Solver/OneWrongGiven")
+    ->Unit(benchmark::kMicrosecond);
+// Thirteen diagonal givens on which the first order of choices meets a trap
+// and the search starts again (about one in three thousand random sparse
+// grids).
+BENCHMARK_CAPTURE(
+    BM_Solve, SparseDiagonal,
+    "...7...9.....48..........4..........2.......84...6....8................33.......2", true, 2)
+    ->Name("Core/Solver/SparseDiagonalStartedAgain")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(
+    BM_Solve, FourGivens,
+    "1....2...........................................3..............................4", false, 2)
+    ->Name("Core/Solver/FourGivens")
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "language.h"
+
 // What the program is asked to do by its command line,
 //   korvane [-h|--help] [-v|--version] [FILE]
 //   korvane --explain [--diagonal] FILE
@@ -17,5 +19,8 @@ struct CommandLine {
 };
 
 // Reads `arguments` (the program's name first). Never exits and prints
-// nothing itself, so that it can run before there is a window.
-CommandLine parseCommandLine(const QStringList& arguments);
+// nothing itself, so that it can run before there is a window. The texts it
+// gives (the usage, a refusal) are in `language`; Qt's own parts of them
+// (the headings, a parser's error) come from Qt's translations, in the
+// language of the translator installed, if any.
+CommandLine parseCommandLine(const QStringList& arguments, Language language = Language::English);

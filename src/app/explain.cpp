@@ -4,15 +4,29 @@
 
 #include "nextstep.h"
 #include "puzzlefile.h"
+#include "solver.h"
 
-int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStream& errors)
+int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStream& errors,
+                  Language language)
 {
+    const bool japanese = language == Language::Japanese;
     const std::optional<puzzlefile::Reading> reading = puzzlefile::read(path);
     if (!reading || !reading->isPuzzle()) {
-        errors << "korvane: " << QDir::toNativeSeparators(path)
-               << (reading ? ": no puzzle in this file\n" : ": cannot be read\n");
+        errors << "korvane: " << QDir::toNativeSeparators(path) << ": ";
+        if (japanese)
+            errors << (reading ? QStringLiteral("問題として読めません\n")
+                               : QStringLiteral("ファイルを読めません\n"));
+        else
+            errors << (reading ? "no puzzle in this file\n" : "cannot be read\n");
         return 2;
     }
+    // A search that gave up says nothing either way.
+    const solver::Result solved = solver::solve(reading->entries(), diagonal);
+    const bool notOne = solved.complete && solved.count != 1;
+    if (notOne)
+        out << (solved.count == 0 ? QStringLiteral("解がありません\n")
+                                  : QStringLiteral("解が複数あります\n"));
+
     const nextstep::Walk walked =
         nextstep::walk(nextstep::boardOfGivens(reading->entries(), diagonal));
     for (size_t i = 0; i < walked.steps.size(); ++i) {
@@ -22,7 +36,14 @@ int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStr
     }
     if (walked.end.contradiction)
         out << nextstep::explanation(*walked.end.contradiction) << '\n';
-    const bool solved = walked.end.solved;
-    out << (solved ? "solved " : "stuck ") << walked.steps.size() << " steps\n";
-    return solved ? 0 : 1;
+    const qsizetype steps = qsizetype(walked.steps.size());
+    if (japanese)
+        out << (walked.end.solved ? QStringLiteral("解けました（")
+                                  : QStringLiteral("行き詰まりました（"))
+            << steps << QStringLiteral("手）\n");
+    else
+        out << (walked.end.solved ? "solved " : "stuck ") << steps << " steps\n";
+    if (notOne)
+        return 3;
+    return walked.end.solved ? 0 : 1;
 }

@@ -25,16 +25,18 @@ int main(int argc, char* argv[])
     CommandLine command = parseCommandLine(arguments);
     if (command.action == CommandLine::Action::Explain) {
         QCoreApplication console(argc, argv);
-        command = parseCommandLine(QCoreApplication::arguments());
+        const Language language = languageOf(QLocale::system());
+        command = parseCommandLine(QCoreApplication::arguments(), language);
         QTextStream out(stdout);
         QTextStream errors(stderr);
         out.setEncoding(QStringConverter::Utf8);
-        return explainPuzzle(command.puzzleFile, command.diagonal, out, errors);
+        errors.setEncoding(QStringConverter::Utf8);
+        return explainPuzzle(command.puzzleFile, command.diagonal, out, errors, language);
     }
     if (command.action != CommandLine::Action::Start) {
         QCoreApplication console(argc, argv);
         installPlatformTranslations(QLocale::system());
-        command = parseCommandLine(QCoreApplication::arguments());
+        command = parseCommandLine(QCoreApplication::arguments(), languageOf(QLocale::system()));
         const bool refused = command.action == CommandLine::Action::Refuse;
         std::fputs(qPrintable(command.text), refused ? stderr : stdout);
         return refused ? 2 : 0;

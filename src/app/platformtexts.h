@@ -6,8 +6,9 @@ class QTranslator;
 
 // Qt's own texts (the text boxes' context menus, the standard dialogs and
 // their buttons) in the language of `locale`, from Qt's translations of
-// qtbase. The program's own texts are Japanese literals and never pass
-// through a translator, so they stay as they are in every locale.
+// qtbase. The program's own texts never pass through a translator: the
+// window's are Japanese literals in every locale, and what it prints on the
+// console is in the language language.h chooses.
 //
 // Returns the installed translator, owned by the application, or nullptr
 // when no translation for the locale is installed: Qt's texts then stay

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -10,6 +12,54 @@
 #include "commandline.h"
 #include "explain.h"
 #include "platformtexts.h"
+#include "testsupport.h"
+
+Q_DECLARE_METATYPE(Language)
+
+namespace {
+
+// An expert puzzle whose one solution the next step cannot reach.
+const QByteArray StuckExpert =
+    ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8...\n";
+const QByteArray TwoFivesInRowOne = "5.......5" + QByteArray(72, '.') + "\n";
+const QByteArray FourGivens =
+    "1....2..." + QByteArray(27, '.') + "....3...." + QByteArray(27, '.') + "........4\n";
+
+// Words of three letters or more in `text` that are not names the program
+// keeps in every language (its options, FILE, Data Load, its file names),
+// once the program's own path and the notation r5c7=3 r5c8<>7 are taken out.
+QStringList englishWords(QString text, const QString& program = QString())
+{
+    static const QStringList kept{"korvane",  "Korvane", "help", "all",  "version", "explain",
+                                  "diagonal", "FILE",    "Data", "Load", "mondai",  "txt"};
+    static const QRegularExpression notation(QStringLiteral("r\\dc\\d(=|<>)\\d"));
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_]{3,}"));
+    if (!program.isEmpty())
+        text.remove(program);
+    text.remove(notation);
+    QStringList found;
+    for (const QRegularExpressionMatch& m : word.globalMatch(text)) {
+        if (!kept.contains(m.captured()))
+            found.append(m.captured());
+    }
+    return found;
+}
+
+// Where a terminal shows the text that follows `prefix`: a wide character
+// takes two columns.
+qsizetype columnsOf(QStringView prefix)
+{
+    qsizetype n = 0;
+    for (QChar ch : prefix)
+        n += ch.unicode() >= 0x1100 ? 2 : 1;
+    return n;
+}
+
+// What is left of the English of Qt's own headings where its Japanese
+// translations are not installed.
+const QStringList QtHeadings{"Usage", "options", "Options", "Arguments"};
+
+}  // namespace
 
 class TestStart : public QObject {
     Q_OBJECT
@@ -18,8 +68,12 @@ private slots:
     void commandLine_data();
     void commandLine();
     void platformTextsInTheUsersLanguage();
+    void usageInTheUsersLanguage_data();
+    void usageInTheUsersLanguage();
     void explainAPuzzle_data();
     void explainAPuzzle();
+    void theProgramUnderALocale_data();
+    void theProgramUnderALocale();
 };
 
 void TestStart::commandLine_data()
@@ -84,49 +138,112 @@ void TestStart::platformTextsInTheUsersLanguage()
              qPrintable(QCoreApplication::translate("QWidgetTextControl", "&Paste")));
 }
 
+// --help and a refusal in each language, the usage naming both forms of the
+// command: the second lined up under the first.
+void TestStart::usageInTheUsersLanguage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Language>("language");
+    QTest::addColumn<QString>("says");  // the start of what is printed
+    QTest::newRow("--help") << QStringList{"--help"} << Language::English << "Usage: ";
+    QTest::newRow("--help, Japanese") << QStringList{"--help"} << Language::Japanese << QString();
+    QTest::newRow("a refusal, Japanese") << QStringList{"--explain"} << Language::Japanese
+                                         << "--explain には問題ファイルを一つ指定してください。\n";
+}
+
+void TestStart::usageInTheUsersLanguage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Language, language);
+    QFETCH(QString, says);
+    // Qt's own headings follow its translator, as at the program's start.
+    std::unique_ptr<QTranslator> qtTexts(installPlatformTranslations(
+        language == Language::Japanese ? QLocale(QLocale::Japanese, QLocale::Japan)
+                                       : QLocale(QLocale::English)));
+    const QString text =
+        parseCommandLine(QCoreApplication::arguments().mid(0, 1) + arguments, language).text;
+    QVERIFY2(text.startsWith(says), qPrintable(text));
+    const QStringList lines = text.split(u'\n');
+    const QString program = QCoreApplication::arguments().constFirst();
+    qsizetype usage = 0;
+    while (usage + 1 < lines.size() && !lines[usage].contains(program))
+        ++usage;
+    QVERIFY2(usage + 1 < lines.size(), qPrintable(text));
+    const QString& first = lines[usage];
+    const qsizetype column = columnsOf(QStringView(first).left(first.indexOf(program)));
+    QCOMPARE(lines[usage + 1], QString(column, u' ') + program + " --explain [--diagonal] FILE");
+    if (language == Language::English) {
+        QVERIFY(text.contains(QStringLiteral("Work the puzzle in FILE")));
+        return;
+    }
+    const QStringList words = englishWords(text, program);
+    if (!qtTexts && words == QtHeadings)
+        QSKIP("Qt's Japanese translations are not installed (qt6-translations-l10n)");
+    QVERIFY2(words.isEmpty(), qPrintable(words.join(u' ') + u'\n' + text));
+}
+
 void TestStart::explainAPuzzle_data()
 {
     QTest::addColumn<QByteArray>("file");  // empty: no file there
+    QTest::addColumn<Language>("language");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("lastLine");
-    QTest::newRow("solved") << QByteArray(".......782...1.54...724........2.78....3..4..1.......33."
-                                          "478...1.654..........5...\n")
-                            << 0 << "solved";
-    // One given: far too few to get anywhere.
-    QTest::newRow("stuck") << QByteArray("1" + QByteArray(80, '.') + "\n") << 1 << "stuck";
-    QTest::newRow("a contradiction in the givens")
-        << QByteArray("11" + QByteArray(79, '.') + "\n") << 1 << "stuck 0 steps";
-    QTest::newRow("no puzzle in the file") << QByteArray("hello\n") << 2 << QString();
-    QTest::newRow("no file") << QByteArray() << 2 << QString();
+    QTest::addColumn<QString>("firstLine");  // when it is no step
+    QTest::addColumn<QString>("lastLine");   // its start; for a file not read, the error's end
+
+    const auto en = Language::English;
+    const auto ja = Language::Japanese;
+    const QByteArray solved =
+        ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...\n";
+    QTest::newRow("solved") << solved << en << 0 << QString() << "solved";
+    QTest::newRow("solved, Japanese") << solved << ja << 0 << QString() << "解けました（";
+    QTest::newRow("stuck") << StuckExpert << en << 1 << QString() << "stuck";
+    QTest::newRow("stuck, Japanese") << StuckExpert << ja << 1 << QString() << "行き詰まりました（";
+    QTest::newRow("two 5s in row 1") << TwoFivesInRowOne << en << 3 << "解がありません"
+                                     << "stuck 0 steps";
+    QTest::newRow("two 5s in row 1, Japanese") << TwoFivesInRowOne << ja << 3 << "解がありません"
+                                               << "行き詰まりました（0手）";
+    QTest::newRow("four givens") << FourGivens << en << 3 << "解が複数あります"
+                                 << "stuck";
+    QTest::newRow("four givens, Japanese") << FourGivens << ja << 3 << "解が複数あります"
+                                           << "行き詰まりました（";
+    QTest::newRow("no puzzle in the file")
+        << QByteArray("hello\n") << en << 2 << QString() << ": no puzzle in this file";
+    QTest::newRow("no puzzle in the file, Japanese")
+        << QByteArray("hello\n") << ja << 2 << QString() << ": 問題として読めません";
+    QTest::newRow("no file") << QByteArray() << en << 2 << QString() << ": cannot be read";
+    QTest::newRow("no file, Japanese")
+        << QByteArray() << ja << 2 << QString() << ": ファイルを読めません";
 }
 
-// korvane --explain: a step a line (technique, notation, explanation), the
-// last line the end, the status what the end was.
+// korvane --explain: a first line when the givens have no one solution, a
+// step a line (technique, notation, explanation), the last line the end and
+// its count of steps, the status what the end was.
 void TestStart::explainAPuzzle()
 {
     QFETCH(QByteArray, file);
+    QFETCH(Language, language);
     QFETCH(int, status);
+    QFETCH(QString, firstLine);
     QFETCH(QString, lastLine);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("puzzle.txt"));
-    if (!file.isEmpty()) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
-    }
+    if (!file.isEmpty())
+        QVERIFY(writeFile(path, file));
     QString printed;
     QString said;
     QTextStream out(&printed);
     QTextStream errors(&said);
-    QCOMPARE(explainPuzzle(path, false, out, errors), status);
+    QCOMPARE(explainPuzzle(path, false, out, errors, language), status);
     out.flush();
     errors.flush();
-    const QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
-    if (lastLine.isEmpty()) {
+    if (status == 2) {
         QVERIFY(printed.isEmpty());
-        QVERIFY(said.startsWith(QStringLiteral("korvane: ")));
+        QCOMPARE(said, QStringLiteral("korvane: ") + path + lastLine + u'\n');
         return;
     }
+    QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
+    if (!firstLine.isEmpty())
+        QCOMPARE(lines.takeFirst(), firstLine);
     QVERIFY2(lines.last().startsWith(lastLine), qPrintable(lines.last()));
     int steps = 0;
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
@@ -138,7 +255,70 @@ void TestStart::explainAPuzzle()
                      qPrintable(lines[i]));
         }
     }
-    QCOMPARE(lines.last().split(u' ').value(1).toInt(), steps);
+    static const QRegularExpression count(QStringLiteral("\\d+"));
+    QCOMPARE(count.match(lines.last()).captured().toInt(), steps);
+    // Every text Japanese, the notation aside and the techniques' names as
+    // Japanese solvers write them (AIC, XYZ-ウィング).
+    if (language == Language::Japanese) {
+        for (const QString& line : lines)
+            QVERIFY2(englishWords(line.section(u'\t', -1)).isEmpty(), qPrintable(line));
+    }
+}
+
+// The program itself, without a display: the locale it is started under
+// chooses the language, and --explain's status comes out as its exit code.
+void TestStart::theProgramUnderALocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("arguments");  // "PUZZLE": a file of `puzzle`
+    QTest::addColumn<QByteArray>("puzzle");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");  // the start of standard output
+    const QStringList explain{"--explain", "PUZZLE"};
+    QTest::newRow("--help, ja_JP")
+        << "ja_JP.UTF-8" << QStringList{"--help"} << QByteArray() << 0 << "使い方: ";
+    QTest::newRow("--help, C") << "C" << QStringList{"--help"} << QByteArray() << 0 << "Usage: ";
+    QTest::newRow("two 5s in row 1, ja_JP")
+        << "ja_JP.UTF-8" << explain << TwoFivesInRowOne << 3 << "解がありません\n";
+    QTest::newRow("four givens, en_US")
+        << "en_US.UTF-8" << explain << FourGivens << 3 << "解が複数あります\n";
+}
+
+void TestStart::theProgramUnderALocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, puzzle);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("puzzle.txt"));
+    QVERIFY(puzzle.isEmpty() || writeFile(path, puzzle));
+    arguments.replaceInStrings(QStringLiteral("PUZZLE"), path);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LANGUAGE", "LC_MESSAGES", "LC_ALL"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("LANG"), locale);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(KORVANE_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY2(printed.startsWith(says), qPrintable(printed));
+    if (!locale.startsWith(u"ja"))
+        return;
+    // The steps' lines are explainAPuzzle's.
+    QString rest;
+    for (const QString& line : printed.split(u'\n')) {
+        if (!line.contains(u'\t'))
+            rest += line + u'\n';
+    }
+    const QStringList words = englishWords(rest, QStringLiteral(KORVANE_PROGRAM));
+    if (words == QtHeadings)
+        QSKIP("Qt's Japanese translations are not installed (qt6-translations-l10n)");
+    QVERIFY2(words.isEmpty(), qPrintable(words.join(u' ') + u'\n' + printed));
 }
 
 QTEST_GUILESS_MAIN(TestStart)
