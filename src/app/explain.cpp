@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "filenames.h"
 #include "nextstep.h"
 #include "puzzlefile.h"
 
@@ -9,7 +10,7 @@ int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStr
 {
     const std::optional<puzzlefile::Reading> reading = puzzlefile::read(path);
     if (!reading || !reading->isPuzzle()) {
-        errors << "korvane: " << QDir::toNativeSeparators(path)
+        errors << "korvane: " << filenames::shown(QDir::toNativeSeparators(path))
                << (reading ? ": no puzzle in this file\n" : ": cannot be read\n");
         return 2;
     }

@@ -8,6 +8,7 @@
 //   technique<TAB>r5c7=3 r5c8<>7<TAB>explanation
 // and a last line "solved N steps" or "stuck N steps" (after a line naming
 // the contradiction, when the givens contradict each other). Returns the
-// exit status: 0 solved, 1 stuck, 2 when the file cannot be read (said on
-// `errors`).
+// exit status: 0 solved, 1 stuck, 2 when the file cannot be read or holds no
+// puzzle (said on `errors`). `path` is a name as filenames::fromNative()
+// makes it.
 int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStream& errors);

@@ -8,11 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include "digits.h"
+#include "filenames.h"
 
 namespace puzzlefile {
 namespace {
@@ -482,7 +483,7 @@ std::optional<Reading> read(const QString& path)
     // Opened without blocking, so that a FIFO without a writer cannot hold us;
     // only a regular file is read.
     FileDescriptor file;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = filenames::toNative(path);
     do {
         file.fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (file.fd < 0 && errno == EINTR);

@@ -66,7 +66,8 @@ QString entryFor(QStringView cellCharacter);
 
 // Reads the file. Returns nothing when it cannot be opened or read, or is not
 // a regular file (a directory, a FIFO or a device is refused without waiting
-// on it). Memory stays bounded whatever the file's size.
+// on it). `path` is a name as filenames::fromNative() makes it, so that any
+// name the system has opens. Memory stays bounded whatever the file's size.
 std::optional<Reading> read(const QString& path);
 
 // The same reading, from bytes already in memory.

@@ -14,16 +14,19 @@
 #include <QShortcut>
 
 #include "boxaccessible.h"
+#include "filenames.h"
 #include "formevents.h"
 #include "layout.h"
 
 namespace {
 
-// The one local file a drag carries, or an empty string.
+// The one local file a drag carries, its name's bytes kept, or an empty
+// string.
 QString droppedFile(const QMimeData* data)
 {
     const QList<QUrl> urls = data->urls();
-    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+    return urls.size() == 1 && urls.first().isLocalFile() ? filenames::fromLocalUrl(urls.first())
+                                                          : QString();
 }
 
 const QString PuzzleFilter =

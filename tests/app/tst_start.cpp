@@ -1,5 +1,6 @@
 // What the program does at its start before there is a window: its command
 // line, and Qt's own texts in the user's language.
+#include <cstdio>
 #include <memory>
 
 #include <QCoreApplication>
@@ -7,8 +8,11 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <unistd.h>
+
 #include "commandline.h"
 #include "explain.h"
+#include "filenames.h"
 #include "platformtexts.h"
 
 class TestStart : public QObject {
@@ -88,16 +92,25 @@ void TestStart::explainAPuzzle_data()
 {
     QTest::addColumn<QByteArray>("file");  // empty: no file there
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("lastLine");
-    QTest::newRow("solved") << QByteArray(".......782...1.54...724........2.78....3..4..1.......33."
-                                          "478...1.654..........5...\n")
-                            << 0 << "solved";
+    QTest::addColumn<QString>("lastLine");  // empty: only `errors` says something
+    QTest::addColumn<QByteArray>("name");   // the file's name, the system's bytes
+    QTest::addColumn<qint64>("size");       // the file made this long with a hole
+
+    const QByteArray solvable(".......782...1.54...724........2.78....3..4..1.......33."
+                              "478...1.654..........5...\n");
+    const QByteArray name("puzzle.txt");
+    const QByteArray odd("bad\xFF\xFE.txt");
+    const qint64 asIs = 0;
+    QTest::newRow("solved") << solvable << 0 << "solved" << name << asIs;
     // One given: far too few to get anywhere.
-    QTest::newRow("stuck") << QByteArray("1" + QByteArray(80, '.') + "\n") << 1 << "stuck";
+    QTest::newRow("stuck") << QByteArray("1" + QByteArray(80, '.') + "\n") << 1 << "stuck" << name
+                           << asIs;
     QTest::newRow("a contradiction in the givens")
-        << QByteArray("11" + QByteArray(79, '.') + "\n") << 1 << "stuck 0 steps";
-    QTest::newRow("no puzzle in the file") << QByteArray("hello\n") << 2 << QString();
-    QTest::newRow("no file") << QByteArray() << 2 << QString();
+        << QByteArray("11" + QByteArray(79, '.') + "\n") << 1 << "stuck 0 steps" << name << asIs;
+    QTest::newRow("no puzzle in the file")
+        << QByteArray("hello\n") << 2 << QString() << name << asIs;
+    QTest::newRow("no file") << QByteArray() << 2 << QString() << name << asIs;
+    QTest::newRow("a name that is not UTF-8") << solvable << 0 << "solved" << odd << asIs;
 }
 
 // korvane --explain: a step a line (technique, notation, explanation), the
@@ -107,13 +120,25 @@ void TestStart::explainAPuzzle()
     QFETCH(QByteArray, file);
     QFETCH(int, status);
     QFETCH(QString, lastLine);
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, size);
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("puzzle.txt"));
+    // As the command line gives it.
+    const QString path = filenames::fromNative(QFile::encodeName(folder.path()) + '/' + name);
+    const QByteArray native = filenames::toNative(path);
     if (!file.isEmpty()) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file);
+        FILE* out = std::fopen(native.constData(), "wb");
+        QVERIFY(out);
+        QCOMPARE(std::fwrite(file.constData(), 1, size_t(file.size()), out), size_t(file.size()));
+        std::fclose(out);
+        if (size > 0)
+            QCOMPARE(::truncate(native.constData(), size), 0);
     }
+    // Qt cannot remove a name that is not UTF-8 with the folder.
+    const struct Removed {
+        QByteArray name;
+        ~Removed() { ::unlink(name.constData()); }
+    } removed{native};
     QString printed;
     QString said;
     QTextStream out(&printed);
@@ -124,7 +149,9 @@ void TestStart::explainAPuzzle()
     const QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
     if (lastLine.isEmpty()) {
         QVERIFY(printed.isEmpty());
-        QVERIFY(said.startsWith(QStringLiteral("korvane: ")));
+        // The path as a person reads it, and why.
+        QCOMPARE(said, QStringLiteral("korvane: ") + filenames::shown(path) +
+                           (file.isEmpty() ? ": cannot be read\n" : ": no puzzle in this file\n"));
         return;
     }
     QVERIFY2(lines.last().startsWith(lastLine), qPrintable(lines.last()));

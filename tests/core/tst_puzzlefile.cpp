@@ -1,16 +1,19 @@
 // Reading mondai.txt. Bytes go through the reader's own seam, parse(): where
 // the cell characters are taken from, how they decode and which entries they
 // become. Files go through read(): what is not a regular file or cannot be
-// read, a huge file, and that every file is closed again. Shift-JIS bytes are
-// spelled out literally.
+// read, a huge file, a name that is not UTF-8, and that every file is closed
+// again. Shift-JIS bytes are spelled out literally.
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTest>
+#include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "filenames.h"
 #include "puzzlefile.h"
 #include "testsupport.h"
 
@@ -66,6 +69,8 @@ private slots:
     void notARegularFile();
     void unreadableFile();
     void hugeFileReadsPromptly();
+    void anyNameOpens_data();
+    void anyNameOpens();
     void fileIsClosedAfterEveryRead();
 };
 
@@ -346,6 +351,63 @@ void TestPuzzleFile::hugeFileReadsPromptly()
     const auto reading = puzzlefile::read(QStringLiteral("mondai.txt"));
     QVERIFY(reading);
     QCOMPARE(listed(reading->entries()), entriesOf(QStringLiteral("333333333")));
+}
+
+void TestPuzzleFile::anyNameOpens_data()
+{
+    QTest::addColumn<QByteArray>("name");  // the system's bytes
+    QTest::addColumn<QString>("shown");    // as a message shows it
+
+    const QString none(QChar::ReplacementCharacter);
+    QTest::newRow("ASCII") << QByteArray("mondai.txt") << "mondai.txt";
+    QTest::newRow("kanji in UTF-8") << QByteArray("問題 1.sdk") << "問題 1.sdk";
+    QTest::newRow("beyond U+FFFF") << QByteArray("\xF0\x9F\x98\x80.txt") << "\U0001F600.txt";
+    QTest::newRow("bytes that are not UTF-8")
+        << QByteArray("bad\xFF\xFE.txt") << "bad" + none + none + ".txt";
+    QTest::newRow("kanji in Shift-JIS")
+        << QByteArray("\x96\xE2\x91\xE8.txt") << none + none + none + none + ".txt";
+    QTest::newRow("a character cut short")
+        << QByteArray("a\xE5\x95.txt") << "a" + none + none + ".txt";
+    QTest::newRow("an overlong slash") << QByteArray("a\xC0\xAF.txt") << "a" + none + none + ".txt";
+    QTest::newRow("a surrogate in UTF-8")
+        << QByteArray("a\xED\xA0\x80.txt") << "a" + none + none + none + ".txt";
+}
+
+// A name keeps its bytes from the command line or a drop to the file it
+// names, and shows readably.
+void TestPuzzleFile::anyNameOpens()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QVERIFY(fd >= 0);
+    // Qt itself cannot remove such a file with the folder.
+    const struct Removed {
+        QByteArray name;
+        ~Removed() { ::unlink(name.constData()); }
+    } removed{name};
+    const QByteArray grid = drawnGrid(QStringLiteral("7") + QString(80, u'.'));
+    QCOMPARE(::write(fd, grid.constData(), size_t(grid.size())), ssize_t(grid.size()));
+    ::close(fd);
+
+    const QString fromCommandLine = filenames::fromNative(name);
+    QCOMPARE(filenames::toNative(fromCommandLine), name);
+    QCOMPARE(filenames::shown(fromCommandLine), shown);
+    // Where a name is UTF-8, it is what Qt makes of it.
+    if (QString::fromUtf8(name).toUtf8() == name)
+        QCOMPARE(fromCommandLine, QString::fromUtf8(name));
+    const QString absolute = filenames::absolute(fromCommandLine);
+    const QString fromDrop = filenames::fromLocalUrl(
+        QUrl::fromEncoded("file://" + filenames::toNative(folder.path()).toPercentEncoding("/") +
+                          '/' + name.toPercentEncoding()));
+    QCOMPARE(filenames::toNative(fromDrop), filenames::toNative(absolute));
+    for (const QString& path : {fromCommandLine, absolute, fromDrop}) {
+        const auto reading = puzzlefile::read(path);
+        QVERIFY(reading);
+        QCOMPARE(reading->entries()[0], QStringLiteral("7"));
+    }
 }
 
 void TestPuzzleFile::fileIsClosedAfterEveryRead()
