@@ -89,13 +89,52 @@ class ExchangeReader;
 // Splits the byte stream into lines: the first 19, keeping the start of each,
 // for the drawn grid, and the lines an exchange shape is made of, which go to
 // `exchange`. Line ends never occur inside a multi-byte character of either
-// encoding, so splitting before decoding is safe.
+// encoding, so splitting before decoding is safe. Nothing past the first
+// BytesRead bytes is taken.
 class LineCollector {
 public:
     explicit LineCollector(ExchangeReader& exchange) : exchange_(exchange) {}
 
-    // Feeds the next piece of the file; returns false once enough is read.
+    // Feeds the next piece of the file; returns false once enough is read,
+    // or once a byte past the first BytesRead comes.
     bool feed(const char* data, qsizetype size)
+    {
+        const qsizetype taken = std::min(size, BytesRead - fed_);
+        fed_ += taken;
+        const bool more = feedWithin(data, taken);
+        if (more && taken < size) {
+            pastCap_ = true;
+            return false;
+        }
+        return more;
+    }
+
+    // Called at end of file: a last line without a line end still counts.
+    // A line the cap cut is no line.
+    void finish()
+    {
+        if (pastCap_)
+            return;
+        if (atStart_) {
+            atStart_ = false;
+            takeBytes(head_.constData(), head_.size());
+        }
+        if (lineOpen_)
+            endLine();
+    }
+
+    // Whether the drawn grid needed more than the bytes read: its lines did
+    // not all end within them and the text went on.
+    bool cutByCap() const { return pastCap_ && !drawnDone(); }
+
+    const QList<QByteArray>& lines() const { return lines_; }
+    // A mark, or a non-ASCII character, says UTF-8, but only where the rest
+    // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
+    // Only the lines of the drawn grid count.
+    bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
+
+private:
+    bool feedWithin(const char* data, qsizetype size)
     {
         qsizetype i = 0;
         if (atStart_) {
@@ -113,24 +152,6 @@ public:
         return takeBytes(data + i, size - i);
     }
 
-    // Called at end of file: a last line without a line end still counts.
-    void finish()
-    {
-        if (atStart_) {
-            atStart_ = false;
-            takeBytes(head_.constData(), head_.size());
-        }
-        if (lineOpen_)
-            endLine();
-    }
-
-    const QList<QByteArray>& lines() const { return lines_; }
-    // A mark, or a non-ASCII character, says UTF-8, but only where the rest
-    // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
-    // Only the lines of the drawn grid count.
-    bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
-
-private:
     bool drawnDone() const { return lines_.size() >= LinesRead; }
     bool exchangeDone() const;
     bool done() const { return drawnDone() && exchangeDone(); }
@@ -143,7 +164,8 @@ private:
     QByteArray current_;       // the drawn grid's line
     QByteArray exchangeLine_;  // the same line, for an exchange shape
     bool exchangeLineLong_ = false;
-    qsizetype bytesSeen_ = 0;
+    qsizetype fed_ = 0;  // bytes taken, of BytesRead at most
+    bool pastCap_ = false;
     QByteArray head_;
     Utf8Check utf8_;
     bool atStart_ = true;
@@ -331,7 +353,7 @@ private:
 
 bool LineCollector::exchangeDone() const
 {
-    return !exchange_.wantsMore() || bytesSeen_ >= ExchangeBytesRead;
+    return !exchange_.wantsMore();
 }
 
 bool LineCollector::takeBytes(const char* data, qsizetype size)
@@ -355,7 +377,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
                 if (!drawnDone())
                     utf8_.feed(data + i, 1);
                 ++i;
-                ++bytesSeen_;
                 continue;
             }
         }
@@ -372,7 +393,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
             exchangeLine_.append(start, std::min(end, room));
             exchangeLineLong_ = exchangeLineLong_ || end > room;
         }
-        bytesSeen_ += end;
         lineOpen_ = true;
         i += end;
         if (i == size)
@@ -382,7 +402,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
         if (!drawnDone())
             utf8_.feed(data + i, 1);
         ++i;
-        ++bytesSeen_;
         endLine();
     }
     return !done();
@@ -393,8 +412,7 @@ void LineCollector::endLine()
     if (!drawnDone())
         lines_.append(current_);
     current_.clear();
-    // A line the exchange search stopped in the middle of is cut short too.
-    exchange_.takeLine(exchangeLine_, exchangeLineLong_ || bytesSeen_ >= ExchangeBytesRead);
+    exchange_.takeLine(exchangeLine_, exchangeLineLong_);
     exchangeLine_.clear();
     exchangeLineLong_ = false;
     lineOpen_ = false;
@@ -402,6 +420,9 @@ void LineCollector::endLine()
 
 Entries entriesFrom(const LineCollector& collector)
 {
+    // A grid the first BytesRead bytes do not hold is no grid.
+    if (collector.cutByCap())
+        return {};
     std::array<QString, LinesRead + 1> lineSlots;
     const bool utf8 = collector.useUtf8();
     for (qsizetype i = 0; i < collector.lines().size(); ++i) {
@@ -475,7 +496,9 @@ Reading parse(QByteArrayView bytes)
 
 Reading parseText(const QString& text)
 {
-    return parse(text.toUtf8());
+    // Each character is a byte at least: one character more than BytesRead
+    // is enough to tell a text that goes on past them.
+    return parse(QStringView(text).left(BytesRead + 1).toUtf8());
 }
 
 std::optional<Reading> read(const QString& path)

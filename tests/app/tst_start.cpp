@@ -111,6 +111,8 @@ void TestStart::explainAPuzzle_data()
         << QByteArray("hello\n") << 2 << QString() << name << asIs;
     QTest::newRow("no file") << QByteArray() << 2 << QString() << name << asIs;
     QTest::newRow("a name that is not UTF-8") << solvable << 0 << "solved" << odd << asIs;
+    QTest::newRow("2 GiB without a line end")
+        << QByteArray("x") << 2 << QString() << name << qint64(2) * 1024 * 1024 * 1024;
 }
 
 // korvane --explain: a step a line (technique, notation, explanation), the

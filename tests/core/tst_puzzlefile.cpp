@@ -68,7 +68,8 @@ private slots:
     void notARegularFile_data();
     void notARegularFile();
     void unreadableFile();
-    void hugeFileReadsPromptly();
+    void pastTheFirstMegabyte_data();
+    void pastTheFirstMegabyte();
     void anyNameOpens_data();
     void anyNameOpens();
     void fileIsClosedAfterEveryRead();
@@ -248,7 +249,14 @@ void TestPuzzleFile::exchangeShapes_data()
         << "Puzzle 1\n" + rows(dots, "", "", "") << "" << false;
     QTest::newRow("80 characters") << zeros.left(80) << "" << false;
     QTest::newRow("a row far past the first megabyte")
-        << QByteArray(puzzlefile::ExchangeBytesRead, '#') + "\n" + zeros << "" << false;
+        << QByteArray(puzzlefile::BytesRead, '#') + "\n" + zeros << "" << false;
+    // The 81 cells' line ends on the first megabyte's last byte, or the byte
+    // after it; more follows. (As a paste, a text of as many characters.)
+    const QByteArray comment(puzzlefile::BytesRead - zeros.size() - 2, '#');
+    QTest::newRow("81 cells ending on the first megabyte's last byte")
+        << comment + "\n" + zeros + "\n#" << board << true;
+    QTest::newRow("… a byte later") << comment + "#\n" + zeros + "\n#"
+                                    << "" << false;
     QTest::newRow("a drawn grid of digits, as a paste")
         << drawnGrid(QStringLiteral("5..3....9.1..7..2.") + QString(63, u'.')) << "" << true;
     QTest::newRow("a drawn grid holding a zero, as a paste")
@@ -332,25 +340,49 @@ void TestPuzzleFile::unreadableFile()
     QVERIFY(!puzzlefile::read(QStringLiteral("mondai.txt")));
 }
 
-void TestPuzzleFile::hugeFileReadsPromptly()
+void TestPuzzleFile::pastTheFirstMegabyte_data()
 {
-    // One line of 64 MiB followed by a real grid: nothing of the long line is
-    // kept but its first characters, and only 19 lines are looked at.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("size");    // the file made this long with a hole, without line ends
+    QTest::addColumn<QString>("board");  // "": a file with no puzzle
+
+    const QString puzzle = QStringLiteral("5..3....9.1..7..2.") + QString(62, u'.') + u'9';
+    const QByteArray grid = drawnGrid(puzzle, "\n");
+    const qsizetype pad = puzzlefile::BytesRead - grid.size();
+    QTest::newRow("a grid, then 64 MiB without a line end")
+        << grid << qint64(64) * 1024 * 1024 << puzzle;
+    QTest::newRow("2 GiB without a line end")
+        << QByteArray() << qint64(2) * 1024 * 1024 * 1024 << "";
+    QTest::newRow("a first line longer than a megabyte, then a grid")
+        << QByteArray(puzzlefile::BytesRead, 'x') + "\r\n" + drawnGrid(puzzle) << qint64(0) << "";
+    // The grid's 19th line ends on the first megabyte's last byte, or the
+    // byte after it; more follows.
+    QTest::newRow("a grid ending on the first megabyte's last byte")
+        << QByteArray(pad, ' ') + grid + "more" << qint64(0) << puzzle;
+    QTest::newRow("… a byte later") << QByteArray(pad + 1, ' ') + grid + "more" << qint64(0) << "";
+    QTest::newRow("… the file ending there")
+        << QByteArray(pad + 1, ' ') + grid.chopped(1) << qint64(0) << puzzle;
+}
+
+// Only the first megabyte is read, whatever the line ends: a puzzle that
+// does not lie in it is no puzzle, and a file far longer is read at once.
+void TestPuzzleFile::pastTheFirstMegabyte()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, size);
+    QFETCH(QString, board);
     const TemporaryCurrentFolder folder;
     QVERIFY(folder.isValid());
-    QFile f("mondai.txt");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    const QByteArray chunk(1 << 20, 'x');
-    for (int i = 0; i < 64; ++i)
-        QCOMPARE(f.write(chunk), chunk.size());
-    f.write("\r\n" + rowOf(fullWidthDigit(3)) + "\r\n");
-    for (int i = 0; i < 100000; ++i)
-        f.write("\r\n");
-    f.close();
+    QVERIFY(writeFile("mondai.txt", bytes));
+    if (size > 0)
+        QCOMPARE(::truncate("mondai.txt", size), 0);
 
     const auto reading = puzzlefile::read(QStringLiteral("mondai.txt"));
     QVERIFY(reading);
-    QCOMPARE(listed(reading->entries()), entriesOf(QStringLiteral("333333333")));
+    QCOMPARE(listed(reading->entries()), entriesOf(board));
+    QCOMPARE(reading->isPuzzle(), !board.isEmpty());
+    if (size == 0)
+        QCOMPARE(listed(puzzlefile::parse(bytes).entries()), entriesOf(board));
 }
 
 void TestPuzzleFile::anyNameOpens_data()
