@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include "boardkeeper.h"
@@ -13,6 +14,32 @@
 #include "filenames.h"
 #include "mainwindow.h"
 #include "platformtexts.h"
+
+namespace {
+
+// The keys that answered a box at the start (the Return) are still down as
+// it closes; their releases are the answer's, and must not reach the cell
+// that has the focus next as typing.
+class AnswerKeys : public QObject {
+public:
+    explicit AnswerKeys(QList<int> keys) : keys_(std::move(keys)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            keys_.clear();
+        if (event->type() != QEvent::KeyRelease || keys_.isEmpty())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return !key->isAutoRepeat() && keys_.removeOne(key->key());
+    }
+
+private:
+    QList<int> keys_;
+};
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -60,7 +87,16 @@ int main(int argc, char* argv[])
     BoardKeeper keeper(BoardKeeper::defaultFolder());
     // Once the window is up, so that a box has a window to belong to.
     QTimer::singleShot(0, &window, [&window, &keeper, &command] {
-        const std::optional<FormState> kept = keeper.open(window.form());
+        std::optional<FormState> kept = keeper.open(window.form());
+        // A lock that nothing will ever let go is said in a box, once, which
+        // offers to take it over; a second program on this computer keeps
+        // nothing and says so on standard error only.
+        if (keeper.holder() == BoardKeeper::Holder::Stuck) {
+            kept = keeper.offerTakeOver(window.messagePort(), window.form());
+            auto* answer = new AnswerKeys(window.messagePort().keysHeldAtClose());
+            answer->setParent(&window);
+            qApp->installEventFilter(answer);
+        }
         const auto keep = [&window, &keeper] { keeper.keep(window.form()); };
         if (!command.puzzleFile.isEmpty()) {
             // A puzzle file named on the command line wins over the kept
