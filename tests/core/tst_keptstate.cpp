@@ -6,8 +6,11 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +21,7 @@
 
 #include "actionplayer.h"
 #include "boardkeeper.h"
+#include "filenames.h"
 #include "keptstate.h"
 #include "puzzles.h"
 #include "testsupport.h"
@@ -113,6 +117,7 @@ private slots:
     void badFileIsSetAside();
     void lockHolders_data();
     void lockHolders();
+    void writesAreSpacedApart();
     void unwritableFolderIsSaidOnce();
 
 private:
@@ -154,6 +159,27 @@ void TestKeptState::documents_data()
         return rechecked([=](QJsonObject& board) { board[QLatin1StringView(key)] = v; });
     };
     QTest::newRow("as written") << Edit([](QJsonObject&) {}) << QString();
+    // Every board kept by an earlier version must still read: the check is
+    // the SHA-256 of the board written compactly, as documented, and a
+    // document kept before holds it.
+    QTest::newRow("the check as documented") << Edit([](QJsonObject& d) {
+        const QByteArray compact =
+            QJsonDocument(d[QLatin1StringView("board")].toObject()).toJson(QJsonDocument::Compact);
+        d[QLatin1StringView("check")] =
+            "sha256:" + QString::fromLatin1(
+                            QCryptographicHash::hash(compact, QCryptographicHash::Sha256).toHex());
+    }) << QString();
+    QTest::newRow("a board kept by an earlier version") << Edit([](QJsonObject& d) {
+        QFile kept(QStringLiteral(KORVANE_FUZZ_CORPUS "/keptstate/start-up"));
+        if (kept.open(QIODevice::ReadOnly))
+            d = QJsonDocument::fromJson(kept.readAll()).object();
+        QCOMPARE(
+            d[QLatin1StringView("check")].toString(),
+            QStringLiteral("sha256:2cd05f37f8c104f25bab6c0e42313fa2e1a2daa3dd7bbe86bae561cfd9a9ba"
+                           "96"));
+    }) << QString();
+    QTest::newRow("no check") << Edit([](QJsonObject& d) { d.remove(QLatin1StringView("check")); })
+                              << "its check does not match";
     QTest::newRow("a value changed, the check left") << Edit([](QJsonObject& d) {
         QJsonObject board = d[QLatin1StringView("board")].toObject();
         board[QLatin1StringView("selectedValue")] = QStringLiteral("3");
@@ -169,15 +195,27 @@ void TestKeptState::documents_data()
         << value("diagonalMode", QStringLiteral("1")) << "diagonalMode is not a number";
     QTest::newRow("decided one short")
         << value("decided", QJsonArray{0, 1}) << "decided is not a list of 82";
+    QTest::newRow("candidates one too many") << rechecked([](QJsonObject& board) {
+        QJsonArray candidates = board[QLatin1StringView("candidates")].toArray();
+        candidates.append(QStringLiteral("123456789"));
+        board[QLatin1StringView("candidates")] = candidates;
+    }) << "candidates is not a list of 82";
     QTest::newRow("a saved entry as a number") << rechecked([](QJsonObject& board) {
         QJsonArray grid = board[QLatin1StringView("savedGrid")].toArray();
         grid[5] = 5;
         board[QLatin1StringView("savedGrid")] = grid;
     }) << "savedGrid 5 is not a text";
+    // Its bytes kept as the command line gave them.
+    QTest::newRow("a puzzle file whose name is not UTF-8")
+        << value("puzzleFile", filenames::fromNative("/tmp/bad\xFF\xFE.txt")) << QString();
     QTest::newRow("a text longer than a box")
         << value("selectedValue", QString(1001, u'1')) << "selectedValue is longer";
     QTest::newRow("a colour beyond 0xFFFFFF")
         << onControl("Text3", "backColor", 0x1000000) << "Text3's back colour is out of range";
+    QTest::newRow("a text colour beyond 0xFFFFFF")
+        << onControl("Text1_7", "foreColor", 0x1000000) << "Text1_7's colour is out of range";
+    QTest::newRow("a font size of 0")
+        << onControl("Text2_3", "fontSize", 0) << "Text2_3's font size is out of range";
     QTest::newRow("half a colour")
         << onControl("Text1_0", "foreColor", 0.5) << "Text1_0's colour is not a whole number";
     QTest::newRow("a font size of 1000")
@@ -207,8 +245,11 @@ void TestKeptState::documents()
         keptstate::read(QJsonDocument(document).toJson(QJsonDocument::Compact), fresh.form);
     QVERIFY2(reading.fault.startsWith(fault), qPrintable(reading.fault));
     QCOMPARE(reading.board.has_value(), fault.isEmpty());
+    // The board read is the document's, every value of it.
     if (reading.board)
-        QVERIFY(*reading.board == f.form);
+        QCOMPARE(QJsonDocument::fromJson(keptstate::write(*reading.board))
+                     .object()[QLatin1StringView("board")],
+                 document[QLatin1StringView("board")]);
 }
 
 void TestKeptState::offeredAtTheStart_data()
@@ -365,6 +406,17 @@ void TestKeptState::lockHolders_data()
         return std::shared_ptr<void>(first);
     };
     const QByteArray thisHost = QSysInfo::machineHostName().toUtf8();
+    // This very process holds it, as a program writes its lock, but with no
+    // lock of the system's on it (as over NFS), and left alone for a minute.
+    const Holder runningAMinute = [thisHost](const QString& folder) {
+        const QString lock = folder + QStringLiteral("/board.lock");
+        writeFile(lock, QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                            QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
+                            '\n' + thisHost + '\n');
+        const utimbuf minuteAgo{::time(nullptr) - 60, ::time(nullptr) - 60};
+        ::utime(QFile::encodeName(lock).constData(), &minuteAgo);
+        return std::shared_ptr<void>();
+    };
     const QByteArray otherHost = "12345\nkorvane\nanother-host.example\n";
     const Holder folderInItsPlace = [](const QString& folder) {
         QDir(folder).mkpath(QStringLiteral("board.lock/inside"));
@@ -379,6 +431,8 @@ void TestKeptState::lockHolders_data()
 
     QTest::newRow("a second program while the first runs")
         << running << 0 << false << "another Korvane keeps its board";
+    QTest::newRow("a program that runs, its lock untouched for a minute")
+        << runningAMinute << 0 << false << "another Korvane keeps its board";
     QTest::newRow("a lock left on this computer by a program gone")
         << lockHolding("2147483646\nkorvane\n" + thisHost + "\n") << 0 << true << QString();
     QTest::newRow("another computer's lock with no machine id, left")
@@ -441,6 +495,33 @@ void TestKeptState::lockHolders()
     const QStringList lines = says.all();
     QVERIFY2(said.isEmpty() ? lines.isEmpty() : lines.value(0).startsWith(said),
              qPrintable(lines.join(u'\n')));
+}
+
+void TestKeptState::writesAreSpacedApart()
+{
+    // Snapshots every few milliseconds, each a different board: only the
+    // newest is written, a write at most every 100 ms, and the last at the
+    // end.
+    QTemporaryDir home;
+    Fixture f;
+    BoardKeeper keeper(home.path(), [](const QString&) {});
+    QVERIFY(!keeper.open(f.form));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 40; ++i) {
+        f.form.Text3.Text = QString::number(i);
+        keeper.keep(f.form);
+        QTest::qSleep(10);
+    }
+    keeper.finish();
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(keeper.writeCount() >= 2, qPrintable(QString::number(keeper.writeCount())));
+    QVERIFY2(
+        keeper.writeCount() <= elapsed / 100 + 2,
+        qPrintable(QStringLiteral("%1 writes in %2 ms").arg(keeper.writeCount()).arg(elapsed)));
+    const keptstate::Reading last = keptstate::read(contents(keeper.filePath()), Fixture().form);
+    QVERIFY(last.board);
+    QCOMPARE(last.board->Text3.Text, QStringLiteral("39"));
 }
 
 void TestKeptState::unwritableFolderIsSaidOnce()

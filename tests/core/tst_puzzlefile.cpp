@@ -216,6 +216,10 @@ void TestPuzzleFile::exchangeShapes_data()
         << rows(dots, " ", " | ", "------+-------+------") << board << true;
     QTest::newRow("=== rules and blank lines between rows")
         << rows(dots, "", "", "=========", "\n\n") << board << true;
+    QTest::newRow("tabs between the cells") << rows(dots, "\t", "\t", "") << board << true;
+    QTest::newRow("a comment line that starts with spaces")
+        << "   # from a web page\n" + rows(dots, " ", " | ", "------+-------+------") << board
+        << true;
     QTest::newRow("an empty board")
         << QByteArray("0.*-_xX") + QByteArray(74, '0') << QString(81, u'.') << true;
     QByteArray marks = zeros;
@@ -305,6 +309,35 @@ void TestPuzzleFile::drawnGridWrittenReadsBack()
     }
     QCOMPARE(lines[1].mid(2, 2), fullWidthDigit(5));
     QCOMPARE(lines[1].mid(6, 2), sjis::IdeographicSpace);
+
+    // The drawing itself: heavy rules between boxes, light ones inside, and
+    // each crossing joins the weights that meet there.
+    const QString empty = QStringLiteral("┃　│　│　┃　│　│　┃　│　│　┃");
+    const QString light = QStringLiteral("┠─┼─┼─╂─┼─┼─╂─┼─┼─┨");
+    const QString heavy = QStringLiteral("┣━┿━┿━╋━┿━┿━╋━┿━┿━┫");
+    const QStringList drawing{
+        QStringLiteral("┏━┯━┯━┳━┯━┯━┳━┯━┯━┓"),
+        QStringLiteral("┃５│　│　┃３│　│　┃　│　│９┃"),
+        light,
+        QStringLiteral("┃　│１│　┃　│７│　┃　│２│　┃"),
+        light,
+        empty,
+        heavy,
+        empty,
+        light,
+        empty,
+        light,
+        empty,
+        heavy,
+        empty,
+        light,
+        empty,
+        light,
+        QStringLiteral("┃　│　│　┃　│　│　┃　│　│９┃"),
+        QStringLiteral("┗━┷━┷━┻━┷━┷━┻━┷━┷━┛"),
+    };
+    QCOMPARE(QString(QStringDecoder("Shift_JIS").decode(bytes)).split(QStringLiteral("\r\n")),
+             drawing + QStringList{QString()});
 }
 
 // Nothing is read, and nothing waits on what is not a regular file.
