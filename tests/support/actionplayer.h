@@ -14,8 +14,9 @@
 // same bytes, pasted as text, must be placed as they read where they are a
 // puzzle and leave the board alone where not.
 // Bytes that start with "\xFF" "cap" are the end of a file past the first
-// megabyte, which is checked so; what lies past the megabyte must change
-// nothing, and the file reads as its first megabyte would or as no puzzle.
+// megabyte instead: Data Load must read it as its bytes parse, what lies past
+// the megabyte must change nothing, and the file must read as its first
+// megabyte would or as no puzzle.
 // Returns an empty string, or what went wrong.
 QString checkPuzzleFileLoad(QByteArrayView bytes);
 
