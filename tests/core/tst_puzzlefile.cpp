@@ -426,11 +426,10 @@ void TestPuzzleFile::anyNameOpens_data()
     const QString none(QChar::ReplacementCharacter);
     QTest::newRow("ASCII") << QByteArray("mondai.txt") << "mondai.txt";
     QTest::newRow("kanji in UTF-8") << QByteArray("問題 1.sdk") << "問題 1.sdk";
-    QTest::newRow("beyond U+FFFF") << QByteArray("\xF0\x9F\x98\x80.txt") << "\U0001F600.txt";
+    // Its low half is one of the stand-ins for a byte, but it is a character.
+    QTest::newRow("beyond U+FFFF") << QByteArray("\xF0\x90\x82\x80.txt") << "\U00010080.txt";
     QTest::newRow("bytes that are not UTF-8")
         << QByteArray("bad\xFF\xFE.txt") << "bad" + none + none + ".txt";
-    QTest::newRow("kanji in Shift-JIS")
-        << QByteArray("\x96\xE2\x91\xE8.txt") << none + none + none + none + ".txt";
     QTest::newRow("a character cut short")
         << QByteArray("a\xE5\x95.txt") << "a" + none + none + ".txt";
     QTest::newRow("an overlong slash") << QByteArray("a\xC0\xAF.txt") << "a" + none + none + ".txt";
