@@ -7,7 +7,10 @@
 #include <chrono>
 #include <functional>
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -255,6 +258,29 @@ void BM_LoadPuzzleFile(benchmark::State& state)
         state.SkipWithError("mondai.txt was not read");
 }
 BENCHMARK(BM_LoadPuzzleFile)->Name("Core/LoadPuzzleFile/DrawnGrid");
+
+// A file of 2 GiB with no line end (a hole on disk): only its first
+// megabyte is read, and it holds no puzzle.
+void BM_LoadHugeFile(benchmark::State& state)
+{
+    const TemporaryCurrentFolder folder;
+    if (!QFile(QStringLiteral("mondai.txt")).open(QIODevice::WriteOnly) ||
+        ::truncate("mondai.txt", qint64(2) * 1024 * 1024 * 1024) != 0) {
+        state.SkipWithError("mondai.txt could not be made");
+        return;
+    }
+    CountingPort port;
+    Korvane form(port);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(form.LoadPuzzleFile());
+        benchmark::ClobberMemory();
+    }
+    if (port.boxes != 0)
+        state.SkipWithError("the huge file was not read");
+}
+BENCHMARK(BM_LoadHugeFile)
+    ->Name("Core/LoadPuzzleFile/TwoGiBWithoutLineEnd")
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DataLoadFromFile(benchmark::State& state)
 {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "filenames.h"
 #include "nextstep.h"
 #include "puzzlefile.h"
 #include "solver.h"
@@ -12,7 +13,7 @@ int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStr
     const bool japanese = language == Language::Japanese;
     const std::optional<puzzlefile::Reading> reading = puzzlefile::read(path);
     if (!reading || !reading->isPuzzle()) {
-        errors << "korvane: " << QDir::toNativeSeparators(path) << ": ";
+        errors << "korvane: " << filenames::shown(QDir::toNativeSeparators(path)) << ": ";
         if (japanese)
             errors << (reading ? QStringLiteral("問題として読めません\n")
                                : QStringLiteral("ファイルを読めません\n"));

@@ -13,7 +13,8 @@
 // "stuck N steps" (解けました（N手）or 行き詰まりました（N手）in Japanese;
 // after a line naming the contradiction, when the candidates come to
 // contradict each other). The errors are in `language` too. Returns the exit
-// status: 0 solved, 1 stuck, 2 when the file cannot be read (said on
-// `errors`), 3 when the givens have no solution or more than one.
+// status: 0 solved, 1 stuck, 2 when the file cannot be read or holds no
+// puzzle (said on `errors`), 3 when the givens have no solution or more
+// than one. `path` is a name as filenames::fromNative() makes it.
 int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStream& errors,
                   Language language = Language::English);

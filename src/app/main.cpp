@@ -10,6 +10,7 @@
 #include "boardkeeper.h"
 #include "commandline.h"
 #include "explain.h"
+#include "filenames.h"
 #include "mainwindow.h"
 #include "platformtexts.h"
 
@@ -18,15 +19,17 @@ int main(int argc, char* argv[])
     // The command line is read before there is a window, so that --help and
     // --version work without a display. Only what prints needs an application
     // object (for the program's name and Qt's texts in the user's language);
-    // a start goes straight on to the window.
+    // a start goes straight on to the window. A file's name keeps its bytes,
+    // whether they are UTF-8 or not.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(filenames::fromNative(argv[i]));
     CommandLine command = parseCommandLine(arguments);
     if (command.action == CommandLine::Action::Explain) {
         QCoreApplication console(argc, argv);
         const Language language = languageOf(QLocale::system());
-        command = parseCommandLine(QCoreApplication::arguments(), language);
+        // Again, for the user's language; the names keep their bytes.
+        command = parseCommandLine(arguments, language);
         QTextStream out(stdout);
         QTextStream errors(stderr);
         out.setEncoding(QStringConverter::Utf8);
@@ -36,7 +39,8 @@ int main(int argc, char* argv[])
     if (command.action != CommandLine::Action::Start) {
         QCoreApplication console(argc, argv);
         installPlatformTranslations(QLocale::system());
-        command = parseCommandLine(QCoreApplication::arguments(), languageOf(QLocale::system()));
+        // Again, for Qt's own texts in the user's language.
+        command = parseCommandLine(arguments, languageOf(QLocale::system()));
         const bool refused = command.action == CommandLine::Action::Refuse;
         std::fputs(qPrintable(command.text), refused ? stderr : stdout);
         return refused ? 2 : 0;
@@ -60,14 +64,22 @@ int main(int argc, char* argv[])
     BoardKeeper keeper(BoardKeeper::defaultFolder());
     // Once the window is up, so that a box has a window to belong to.
     QTimer::singleShot(0, &window, [&window, &keeper, &command] {
-        const std::optional<FormState> kept = keeper.open(window.form());
+        std::optional<FormState> kept = keeper.open(window.form());
+        // A lock that nothing will ever let go is said in a box, once, which
+        // offers to take it over; a second program on this computer keeps
+        // nothing and says so on standard error only.
+        if (keeper.holder() == BoardKeeper::Holder::Stuck) {
+            // The Return that answers is pressed in the box: its release is
+            // no typing in the cell that has the focus next.
+            kept = keeper.offerTakeOver(window.messagePort(), window.form());
+        }
         const auto keep = [&window, &keeper] { keeper.keep(window.form()); };
         if (!command.puzzleFile.isEmpty()) {
             // A puzzle file named on the command line wins over the kept
             // board; its path is taken from the folder the program started
-            // in.
+            // in, its bytes kept.
             window.setAfterAction(keep);
-            window.openPuzzleFile(command.puzzleFile);
+            window.openPuzzleFile(filenames::absolute(command.puzzleFile));
             return;
         }
         // Whatever the answer, the kept file stays as it is until the user's

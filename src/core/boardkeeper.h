@@ -24,12 +24,16 @@ class QLockFile;
 //
 // One running program keeps the folder: it holds board.lock there for its
 // lifetime. A second program started meanwhile keeps nothing and offers
-// nothing; the first one's file stays as the first one writes it.
+// nothing; the first one's file stays as the first one writes it. A lock
+// that nothing will ever let go (another computer's, one that does not read,
+// something other than a file in its place) keeps nothing either, until the
+// user has it taken over (offerTakeOver).
 //
 // What goes wrong is said once, through `say` (standard error by default),
-// from either thread: a kept file that does not read (it is moved aside,
-// never deleted, and the program starts afresh), a folder that cannot be
-// written (the program works on and keeps nothing), a second program.
+// from either thread: a kept file that does not read or is not a file (it is
+// moved aside, never deleted, and the program starts afresh), a folder that
+// cannot be written (the program works on and keeps nothing), a second
+// program, a lock that cannot be taken.
 class BoardKeeper {
 public:
     using Say = std::function<void(const QString& line)>;
@@ -48,10 +52,28 @@ public:
     static constexpr int SetAsideKept = 3;
 
     // Takes the folder for this program and reads the board kept there over
-    // `base`, the form as it starts. A file that does not read is moved to
+    // `base`, the form as it starts. A file that does not read, or is no
+    // regular file (it is never waited on), is moved to
     // board.json.bad-<yyyyMMdd-hhmmss>. Returns the kept board if one reads;
-    // nothing for a second program.
+    // nothing where the lock is held (see holder()).
     std::optional<FormState> open(const FormState& base);
+
+    // Who holds the folder's lock where open() could not take it.
+    enum class Holder {
+        None,     // nobody: open() took it, or no lock can be made there at all
+        Running,  // another program on this computer, which lets go as it ends
+        Stuck,    // what will never let go: another computer's lock (whether
+                  // a program runs there cannot be told from here), a lock
+                  // that does not read, or no file in the lock's place
+    };
+    Holder holder() const { return holder_; }
+    // Where the lock is Stuck: asks through `port`, once, whether to take it
+    // over, saying why the board is not kept and warning of a program that
+    // may still run elsewhere (いいえ is the default). On はい, moves what
+    // stands in the lock's place out of the way (a folder is moved aside,
+    // never deleted), takes the lock and reads the board kept as open()
+    // does, which is returned. Asks nothing otherwise.
+    std::optional<FormState> offerTakeOver(MessagePort& port, const FormState& base);
     // Whether snapshots are being kept: after open(), unless another program
     // keeps the folder.
     bool isKeeping() const { return keeping_; }
@@ -71,9 +93,19 @@ private:
     QString folder_;
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<QLockFile> lock_;
+    Holder holder_ = Holder::None;
+    QString stuckWhy_;    // why the lock is Stuck, for standard error
+    QString stuckShown_;  // the same, for the window
+    bool offered_ = false;
     bool keeping_ = false;
     bool kept_ = false;
     bool finished_ = false;
 
+    QString lockPath() const;
+    bool takeLock();
+    void findHolder();
+    std::optional<FormState> startKeeping(const FormState& base);
+    std::optional<FormState> readKept(const FormState& base);
+    QString stamped(const QString& name) const;
     void setAside(const QString& why);
 };

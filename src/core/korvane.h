@@ -22,6 +22,9 @@ struct MessagePort {
     static constexpr int OkOnly = 0;
     static constexpr int YesNo = 4;
     static constexpr int CancelTryContinue = 6;
+    // Added to a style of two buttons: the second one is the default, for a
+    // question whose first answer is the risky one.
+    static constexpr int DefaultButton2 = 256;
     // Answers.
     static constexpr int Ok = 1;
     static constexpr int Cancel = 2;

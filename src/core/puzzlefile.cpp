@@ -8,11 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include "digits.h"
+#include "filenames.h"
 
 namespace puzzlefile {
 namespace {
@@ -32,8 +33,19 @@ class Utf8Check {
 public:
     void feed(const char* data, qsizetype size)
     {
-        for (qsizetype i = 0; i < size && valid_; ++i)
-            step(static_cast<unsigned char>(data[i]));
+        qsizetype i = 0;
+        while (i < size && valid_) {
+            // ASCII, most of any text, is passed over eight bytes at a time.
+            if (pending_ == 0 && size - i >= 8) {
+                quint64 eight = 0;
+                std::memcpy(&eight, data + i, 8);
+                if ((eight & 0x8080808080808080ULL) == 0) {
+                    i += 8;
+                    continue;
+                }
+            }
+            step(static_cast<unsigned char>(data[i++]));
+        }
     }
     // A sequence cut short by the end of the input is not valid.
     bool valid() const { return valid_ && pending_ == 0; }
@@ -88,13 +100,52 @@ class ExchangeReader;
 // Splits the byte stream into lines: the first 19, keeping the start of each,
 // for the drawn grid, and the lines an exchange shape is made of, which go to
 // `exchange`. Line ends never occur inside a multi-byte character of either
-// encoding, so splitting before decoding is safe.
+// encoding, so splitting before decoding is safe. Nothing past the first
+// BytesRead bytes is taken.
 class LineCollector {
 public:
     explicit LineCollector(ExchangeReader& exchange) : exchange_(exchange) {}
 
-    // Feeds the next piece of the file; returns false once enough is read.
+    // Feeds the next piece of the file; returns false once enough is read,
+    // or once a byte past the first BytesRead comes.
     bool feed(const char* data, qsizetype size)
+    {
+        const qsizetype taken = std::min(size, BytesRead - fed_);
+        fed_ += taken;
+        const bool more = feedWithin(data, taken);
+        if (more && taken < size) {
+            pastCap_ = true;
+            return false;
+        }
+        return more;
+    }
+
+    // Called at end of file: a last line without a line end still counts.
+    // A line the cap cut is no line.
+    void finish()
+    {
+        if (pastCap_)
+            return;
+        if (atStart_) {
+            atStart_ = false;
+            takeBytes(head_.constData(), head_.size());
+        }
+        if (lineOpen_)
+            endLine();
+    }
+
+    // Whether the drawn grid needed more than the bytes read: its lines did
+    // not all end within them and the text went on.
+    bool cutByCap() const { return pastCap_ && !drawnDone(); }
+
+    const QList<QByteArray>& lines() const { return lines_; }
+    // A mark, or a non-ASCII character, says UTF-8, but only where the rest
+    // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
+    // Only the lines of the drawn grid count.
+    bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
+
+private:
+    bool feedWithin(const char* data, qsizetype size)
     {
         qsizetype i = 0;
         if (atStart_) {
@@ -112,24 +163,6 @@ public:
         return takeBytes(data + i, size - i);
     }
 
-    // Called at end of file: a last line without a line end still counts.
-    void finish()
-    {
-        if (atStart_) {
-            atStart_ = false;
-            takeBytes(head_.constData(), head_.size());
-        }
-        if (lineOpen_)
-            endLine();
-    }
-
-    const QList<QByteArray>& lines() const { return lines_; }
-    // A mark, or a non-ASCII character, says UTF-8, but only where the rest
-    // is UTF-8 too: a mark before bytes that are not was not saved as UTF-8.
-    // Only the lines of the drawn grid count.
-    bool useUtf8() const { return (hasBom_ || utf8_.sawNonAscii()) && utf8_.valid(); }
-
-private:
     bool drawnDone() const { return lines_.size() >= LinesRead; }
     bool exchangeDone() const;
     bool done() const { return drawnDone() && exchangeDone(); }
@@ -142,7 +175,8 @@ private:
     QByteArray current_;       // the drawn grid's line
     QByteArray exchangeLine_;  // the same line, for an exchange shape
     bool exchangeLineLong_ = false;
-    qsizetype bytesSeen_ = 0;
+    qsizetype fed_ = 0;  // bytes taken, of BytesRead at most
+    bool pastCap_ = false;
     QByteArray head_;
     Utf8Check utf8_;
     bool atStart_ = true;
@@ -330,7 +364,7 @@ private:
 
 bool LineCollector::exchangeDone() const
 {
-    return !exchange_.wantsMore() || bytesSeen_ >= ExchangeBytesRead;
+    return !exchange_.wantsMore();
 }
 
 bool LineCollector::takeBytes(const char* data, qsizetype size)
@@ -354,7 +388,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
                 if (!drawnDone())
                     utf8_.feed(data + i, 1);
                 ++i;
-                ++bytesSeen_;
                 continue;
             }
         }
@@ -371,7 +404,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
             exchangeLine_.append(start, std::min(end, room));
             exchangeLineLong_ = exchangeLineLong_ || end > room;
         }
-        bytesSeen_ += end;
         lineOpen_ = true;
         i += end;
         if (i == size)
@@ -381,7 +413,6 @@ bool LineCollector::takeBytes(const char* data, qsizetype size)
         if (!drawnDone())
             utf8_.feed(data + i, 1);
         ++i;
-        ++bytesSeen_;
         endLine();
     }
     return !done();
@@ -392,8 +423,7 @@ void LineCollector::endLine()
     if (!drawnDone())
         lines_.append(current_);
     current_.clear();
-    // A line the exchange search stopped in the middle of is cut short too.
-    exchange_.takeLine(exchangeLine_, exchangeLineLong_ || bytesSeen_ >= ExchangeBytesRead);
+    exchange_.takeLine(exchangeLine_, exchangeLineLong_);
     exchangeLine_.clear();
     exchangeLineLong_ = false;
     lineOpen_ = false;
@@ -401,6 +431,9 @@ void LineCollector::endLine()
 
 Entries entriesFrom(const LineCollector& collector)
 {
+    // A grid the first BytesRead bytes do not hold is no grid.
+    if (collector.cutByCap())
+        return {};
     std::array<QString, LinesRead + 1> lineSlots;
     const bool utf8 = collector.useUtf8();
     for (qsizetype i = 0; i < collector.lines().size(); ++i) {
@@ -474,7 +507,9 @@ Reading parse(QByteArrayView bytes)
 
 Reading parseText(const QString& text)
 {
-    return parse(text.toUtf8());
+    // Each character is a byte at least: one character more than BytesRead
+    // is enough to tell a text that goes on past them.
+    return parse(QStringView(text).left(BytesRead + 1).toUtf8());
 }
 
 std::optional<Reading> read(const QString& path)
@@ -482,7 +517,7 @@ std::optional<Reading> read(const QString& path)
     // Opened without blocking, so that a FIFO without a writer cannot hold us;
     // only a regular file is read.
     FileDescriptor file;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = filenames::toNative(path);
     do {
         file.fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (file.fd < 0 && errno == EINTR);

@@ -25,6 +25,11 @@
 // drawn grid. A drawn grid's lines are never an exchange row: its rules are
 // box-drawing characters.
 //
+// Only the first BytesRead bytes of a text are ever looked at, whatever its
+// line ends. A text whose puzzle does not lie in them (no exchange shape
+// complete there, and the drawn grid's 19 lines not ended there) reads as an
+// empty text would: as a file with no puzzle.
+//
 // Text is Windows-31J (Shift-JIS, code page 932), unless the file starts with a
 // UTF-8 byte-order mark, or the lines read are valid UTF-8 and hold a byte
 // above 0x7F: then it is UTF-8. Bytes that do not decode, and characters
@@ -37,9 +42,9 @@ inline constexpr int LinesRead = 19;
 
 using Entries = std::array<QString, 81>;
 
-// The exchange shapes are looked for in this much of a text at most, so that
-// a huge file is not read to its end for them.
-inline constexpr qsizetype ExchangeBytesRead = 1024 * 1024;
+// How much of a text is read at most, by every way in (a file, the
+// clipboard), so that a huge one is never read to its end.
+inline constexpr qsizetype BytesRead = 1024 * 1024;
 
 // Whether an entry is a given: one of the digits "1"-"9".
 inline bool isDigit(QStringView entry)
@@ -66,7 +71,9 @@ QString entryFor(QStringView cellCharacter);
 
 // Reads the file. Returns nothing when it cannot be opened or read, or is not
 // a regular file (a directory, a FIFO or a device is refused without waiting
-// on it). Memory stays bounded whatever the file's size.
+// on it). `path` is a name as filenames::fromNative() makes it, so that any
+// name the system has opens. Time and memory stay bounded whatever the
+// file's size.
 std::optional<Reading> read(const QString& path);
 
 // The same reading, from bytes already in memory.

@@ -16,17 +16,20 @@
 
 #include "boxaccessible.h"
 #include "boxtext.h"
+#include "filenames.h"
 #include "formevents.h"
 #include "keychords.h"
 #include "layout.h"
 
 namespace {
 
-// The one local file a drag carries, or an empty string.
+// The one local file a drag carries, its name's bytes kept, or an empty
+// string.
 QString droppedFile(const QMimeData* data)
 {
     const QList<QUrl> urls = data->urls();
-    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+    return urls.size() == 1 && urls.first().isLocalFile() ? filenames::fromLocalUrl(urls.first())
+                                                          : QString();
 }
 
 const QString PuzzleFilter =

@@ -40,14 +40,15 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     box.setTextFormat(Qt::PlainText);
     box.setText(boxtext::shown(prompt));
 
-    if (buttons != CancelTryContinue && buttons != YesNo) {
+    const int style = buttons & ~DefaultButton2;
+    if (style != CancelTryContinue && style != YesNo) {
         box.addButton(QMessageBox::Ok);
         keepCaptionReadable(box);
         box.exec();
         return Ok;
     }
 
-    const bool yesNo = buttons == YesNo;
+    const bool yesNo = style == YesNo;
     const QList<std::pair<QString, int>> choices =
         yesNo ? QList<std::pair<QString, int>>{{QStringLiteral("はい"), Yes},
                                                {QStringLiteral("いいえ"), No}}
@@ -57,14 +58,15 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     // What Escape and the close button answer.
     const int escape = yesNo ? No : Cancel;
     // One role for all keeps them in this order on every platform; the first
-    // is the default, as in the Windows numbering of the styles.
+    // is the default, as in the Windows numbering of the styles, unless the
+    // style asks for the second.
     QList<QPushButton*> shown;
     for (const auto& [label, answer] : choices) {
         shown << box.addButton(label, QMessageBox::ActionRole);
         if (answer == escape)
             box.setEscapeButton(shown.last());
     }
-    box.setDefaultButton(shown.first());
+    box.setDefaultButton(shown.at((buttons & DefaultButton2) != 0 ? 1 : 0));
     keepCaptionReadable(box);
     box.exec();
     const qsizetype answered = shown.indexOf(box.clickedButton());

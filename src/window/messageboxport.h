@@ -14,7 +14,8 @@
 // - CancelTryContinue: "キャンセル", "再試行", "続行", answered Cancel,
 //   TryAgain and Continue; Escape and the close button answer Cancel;
 // - YesNo: "はい" (the default, Return) and "いいえ", answered Yes and No;
-//   Escape and the close button answer No.
+//   Escape and the close button answer No;
+// - YesNo | DefaultButton2: the same, with いいえ the default.
 // Any other style is shown as OkOnly.
 class MessageBoxPort : public MessagePort {
 public:

@@ -1,5 +1,6 @@
 // What the program does at its start before there is a window: its command
 // line, and Qt's own texts in the user's language.
+#include <cstdio>
 #include <memory>
 
 #include <QCoreApplication>
@@ -9,8 +10,11 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <unistd.h>
+
 #include "commandline.h"
 #include "explain.h"
+#include "filenames.h"
 #include "platformtexts.h"
 #include "testsupport.h"
 
@@ -189,30 +193,44 @@ void TestStart::explainAPuzzle_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("firstLine");  // when it is no step
     QTest::addColumn<QString>("lastLine");   // its start; for a file not read, the error's end
+    QTest::addColumn<QByteArray>("name");    // the file's name, the system's bytes
+    QTest::addColumn<qint64>("size");        // the file made this long with a hole
 
     const auto en = Language::English;
     const auto ja = Language::Japanese;
+    const QByteArray name("puzzle.txt");
+    const QByteArray odd("bad\xFF\xFE.txt");
+    const qint64 asIs = 0;
     const QByteArray solved =
         ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...\n";
-    QTest::newRow("solved") << solved << en << 0 << QString() << "solved";
-    QTest::newRow("solved, Japanese") << solved << ja << 0 << QString() << "解けました（";
-    QTest::newRow("stuck") << StuckExpert << en << 1 << QString() << "stuck";
-    QTest::newRow("stuck, Japanese") << StuckExpert << ja << 1 << QString() << "行き詰まりました（";
+    QTest::newRow("solved") << solved << en << 0 << QString() << "solved" << name << asIs;
+    QTest::newRow("solved, Japanese")
+        << solved << ja << 0 << QString() << "解けました（" << name << asIs;
+    QTest::newRow("stuck") << StuckExpert << en << 1 << QString() << "stuck" << name << asIs;
+    QTest::newRow("stuck, Japanese")
+        << StuckExpert << ja << 1 << QString() << "行き詰まりました（" << name << asIs;
     QTest::newRow("two 5s in row 1") << TwoFivesInRowOne << en << 3 << "解がありません"
-                                     << "stuck 0 steps";
+                                     << "stuck 0 steps" << name << asIs;
     QTest::newRow("two 5s in row 1, Japanese") << TwoFivesInRowOne << ja << 3 << "解がありません"
-                                               << "行き詰まりました（0手）";
+                                               << "行き詰まりました（0手）" << name << asIs;
     QTest::newRow("four givens") << FourGivens << en << 3 << "解が複数あります"
-                                 << "stuck";
+                                 << "stuck" << name << asIs;
     QTest::newRow("four givens, Japanese") << FourGivens << ja << 3 << "解が複数あります"
-                                           << "行き詰まりました（";
-    QTest::newRow("no puzzle in the file")
-        << QByteArray("hello\n") << en << 2 << QString() << ": no puzzle in this file";
+                                           << "行き詰まりました（" << name << asIs;
+    QTest::newRow("no puzzle in the file") << QByteArray("hello\n") << en << 2 << QString()
+                                           << ": no puzzle in this file" << name << asIs;
     QTest::newRow("no puzzle in the file, Japanese")
-        << QByteArray("hello\n") << ja << 2 << QString() << ": 問題として読めません";
-    QTest::newRow("no file") << QByteArray() << en << 2 << QString() << ": cannot be read";
+        << QByteArray("hello\n") << ja << 2 << QString() << ": 問題として読めません" << name
+        << asIs;
+    QTest::newRow("no file") << QByteArray() << en << 2 << QString() << ": cannot be read" << name
+                             << asIs;
     QTest::newRow("no file, Japanese")
-        << QByteArray() << ja << 2 << QString() << ": ファイルを読めません";
+        << QByteArray() << ja << 2 << QString() << ": ファイルを読めません" << name << asIs;
+    QTest::newRow("a name that is not UTF-8")
+        << solved << en << 0 << QString() << "solved" << odd << asIs;
+    QTest::newRow("2 GiB without a line end")
+        << QByteArray("x") << en << 2 << QString() << ": no puzzle in this file" << name
+        << qint64(2) * 1024 * 1024 * 1024;
 }
 
 // korvane --explain: a first line when the givens have no one solution, a
@@ -225,10 +243,25 @@ void TestStart::explainAPuzzle()
     QFETCH(int, status);
     QFETCH(QString, firstLine);
     QFETCH(QString, lastLine);
+    QFETCH(QByteArray, name);
+    QFETCH(qint64, size);
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("puzzle.txt"));
-    if (!file.isEmpty())
-        QVERIFY(writeFile(path, file));
+    // As the command line gives it.
+    const QString path = filenames::fromNative(QFile::encodeName(folder.path()) + '/' + name);
+    const QByteArray native = filenames::toNative(path);
+    if (!file.isEmpty()) {
+        FILE* out = std::fopen(native.constData(), "wb");
+        QVERIFY(out);
+        QCOMPARE(std::fwrite(file.constData(), 1, size_t(file.size()), out), size_t(file.size()));
+        std::fclose(out);
+        if (size > 0)
+            QCOMPARE(::truncate(native.constData(), size), 0);
+    }
+    // Qt cannot remove a name that is not UTF-8 with the folder.
+    const struct Removed {
+        QByteArray name;
+        ~Removed() { ::unlink(name.constData()); }
+    } removed{native};
     QString printed;
     QString said;
     QTextStream out(&printed);
@@ -238,7 +271,8 @@ void TestStart::explainAPuzzle()
     errors.flush();
     if (status == 2) {
         QVERIFY(printed.isEmpty());
-        QCOMPARE(said, QStringLiteral("korvane: ") + path + lastLine + u'\n');
+        // The path as a person reads it, and why.
+        QCOMPARE(said, QStringLiteral("korvane: ") + filenames::shown(path) + lastLine + u'\n');
         return;
     }
     QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);

@@ -1,19 +1,27 @@
 // The board kept between runs: the file read back as the form was, a file
 // that is not one refused whole, the question at the start, and the keeper's
-// dealings with its folder (a bad file set aside, a second program, a folder
-// that cannot be written).
+// dealings with its folder (a bad file set aside, the lock and who holds it,
+// a folder that cannot be written).
 #include <mutex>
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "actionplayer.h"
 #include "boardkeeper.h"
+#include "filenames.h"
 #include "keptstate.h"
 #include "puzzles.h"
 #include "testsupport.h"
@@ -21,6 +29,10 @@
 // Changes a kept document before it is read.
 using Edit = std::function<void(QJsonObject& document)>;
 Q_DECLARE_METATYPE(Edit)
+// Puts what holds the lock in a state folder; what it returns lives as long
+// as the test (a program that holds it).
+using Holder = std::function<std::shared_ptr<void>(const QString& folder)>;
+Q_DECLARE_METATYPE(Holder)
 
 namespace {
 
@@ -103,7 +115,9 @@ private slots:
     void keeperWritesAndReadsBack();
     void badFileIsSetAside_data();
     void badFileIsSetAside();
-    void secondProgramKeepsNothing();
+    void lockHolders_data();
+    void lockHolders();
+    void writesAreSpacedApart();
     void unwritableFolderIsSaidOnce();
 
 private:
@@ -145,6 +159,27 @@ void TestKeptState::documents_data()
         return rechecked([=](QJsonObject& board) { board[QLatin1StringView(key)] = v; });
     };
     QTest::newRow("as written") << Edit([](QJsonObject&) {}) << QString();
+    // Every board kept by an earlier version must still read: the check is
+    // the SHA-256 of the board written compactly, as documented, and a
+    // document kept before holds it.
+    QTest::newRow("the check as documented") << Edit([](QJsonObject& d) {
+        const QByteArray compact =
+            QJsonDocument(d[QLatin1StringView("board")].toObject()).toJson(QJsonDocument::Compact);
+        d[QLatin1StringView("check")] =
+            "sha256:" + QString::fromLatin1(
+                            QCryptographicHash::hash(compact, QCryptographicHash::Sha256).toHex());
+    }) << QString();
+    QTest::newRow("a board kept by an earlier version") << Edit([](QJsonObject& d) {
+        QFile kept(QStringLiteral(KORVANE_FUZZ_CORPUS "/keptstate/start-up"));
+        if (kept.open(QIODevice::ReadOnly))
+            d = QJsonDocument::fromJson(kept.readAll()).object();
+        QCOMPARE(
+            d[QLatin1StringView("check")].toString(),
+            QStringLiteral("sha256:2cd05f37f8c104f25bab6c0e42313fa2e1a2daa3dd7bbe86bae561cfd9a9ba"
+                           "96"));
+    }) << QString();
+    QTest::newRow("no check") << Edit([](QJsonObject& d) { d.remove(QLatin1StringView("check")); })
+                              << "its check does not match";
     QTest::newRow("a value changed, the check left") << Edit([](QJsonObject& d) {
         QJsonObject board = d[QLatin1StringView("board")].toObject();
         board[QLatin1StringView("selectedValue")] = QStringLiteral("3");
@@ -160,15 +195,27 @@ void TestKeptState::documents_data()
         << value("diagonalMode", QStringLiteral("1")) << "diagonalMode is not a number";
     QTest::newRow("decided one short")
         << value("decided", QJsonArray{0, 1}) << "decided is not a list of 82";
+    QTest::newRow("candidates one too many") << rechecked([](QJsonObject& board) {
+        QJsonArray candidates = board[QLatin1StringView("candidates")].toArray();
+        candidates.append(QStringLiteral("123456789"));
+        board[QLatin1StringView("candidates")] = candidates;
+    }) << "candidates is not a list of 82";
     QTest::newRow("a saved entry as a number") << rechecked([](QJsonObject& board) {
         QJsonArray grid = board[QLatin1StringView("savedGrid")].toArray();
         grid[5] = 5;
         board[QLatin1StringView("savedGrid")] = grid;
     }) << "savedGrid 5 is not a text";
+    // Its bytes kept as the command line gave them.
+    QTest::newRow("a puzzle file whose name is not UTF-8")
+        << value("puzzleFile", filenames::fromNative("/tmp/bad\xFF\xFE.txt")) << QString();
     QTest::newRow("a text longer than a box")
         << value("selectedValue", QString(1001, u'1')) << "selectedValue is longer";
     QTest::newRow("a colour beyond 0xFFFFFF")
         << onControl("Text3", "backColor", 0x1000000) << "Text3's back colour is out of range";
+    QTest::newRow("a text colour beyond 0xFFFFFF")
+        << onControl("Text1_7", "foreColor", 0x1000000) << "Text1_7's colour is out of range";
+    QTest::newRow("a font size of 0")
+        << onControl("Text2_3", "fontSize", 0) << "Text2_3's font size is out of range";
     QTest::newRow("half a colour")
         << onControl("Text1_0", "foreColor", 0.5) << "Text1_0's colour is not a whole number";
     QTest::newRow("a font size of 1000")
@@ -198,8 +245,11 @@ void TestKeptState::documents()
         keptstate::read(QJsonDocument(document).toJson(QJsonDocument::Compact), fresh.form);
     QVERIFY2(reading.fault.startsWith(fault), qPrintable(reading.fault));
     QCOMPARE(reading.board.has_value(), fault.isEmpty());
+    // The board read is the document's, every value of it.
     if (reading.board)
-        QVERIFY(*reading.board == f.form);
+        QCOMPARE(QJsonDocument::fromJson(keptstate::write(*reading.board))
+                     .object()[QLatin1StringView("board")],
+                 document[QLatin1StringView("board")]);
 }
 
 void TestKeptState::offeredAtTheStart_data()
@@ -281,67 +331,197 @@ void TestKeptState::keeperWritesAndReadsBack()
 void TestKeptState::badFileIsSetAside_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("type");  // S_IFREG a file of the bytes, else what stands there
 
     Fixture f;
     midPuzzle(f.form);
     const QByteArray whole = keptstate::write(f.form);
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("cut short, as by a crash") << whole.left(whole.size() / 2);
-    QTest::newRow("garbage") << QByteArray("\x00\xFF\x12garbage", 10);
-    QTest::newRow("a byte changed") << QByteArray(whole).replace("3\\r\\n4", "3\\r\\n5");
-    QTest::newRow("larger than any board") << QByteArray(keptstate::MaxFileBytes + 1, ' ');
+    const int file = S_IFREG;
+    QTest::newRow("empty") << QByteArray() << file;
+    QTest::newRow("cut short, as by a crash") << whole.left(whole.size() / 2) << file;
+    QTest::newRow("garbage") << QByteArray("\x00\xFF\x12garbage", 10) << file;
+    QTest::newRow("a byte changed") << QByteArray(whole).replace("3\\r\\n4", "3\\r\\n5") << file;
+    QTest::newRow("larger than any board") << QByteArray(keptstate::MaxFileBytes + 1, ' ') << file;
+    // Never waited on, never read.
+    QTest::newRow("a FIFO without a writer") << QByteArray() << int(S_IFIFO);
+    QTest::newRow("a link to a device") << QByteArray() << int(S_IFLNK);
 }
 
 void TestKeptState::badFileIsSetAside()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, type);
 
     QTemporaryDir home;
     const QString folder = home.path();
     const QString file = folder + QStringLiteral("/board.json");
+    const QByteArray name = QFile::encodeName(file);
     Fixture f;
     // More bad starts than are kept: the newest stay, each as it was found.
     for (int start = 0; start < BoardKeeper::SetAsideKept + 2; ++start) {
-        QVERIFY(writeFile(file, bytes + QByteArray::number(start)));
+        if (type == S_IFREG)
+            QVERIFY(writeFile(file, bytes + QByteArray::number(start)));
+        else if (type == S_IFIFO)
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else
+            QCOMPARE(::symlink("/dev/zero", name.constData()), 0);
         Said said;
         BoardKeeper keeper(folder, said.say());
         QVERIFY(!keeper.open(f.form));
-        QVERIFY(!QFile::exists(file));
+        struct stat gone {};
+        QVERIFY(::lstat(name.constData(), &gone) != 0);
         QCOMPARE(said.all().size(), 1);
         QVERIFY2(said.all().first().contains(QStringLiteral("does not read")),
                  qPrintable(said.all().first()));
         QVERIFY(keeper.isKeeping());
     }
-    const QStringList asides =
-        QDir(folder).entryList({QStringLiteral("board.json.bad-*")}, QDir::Files, QDir::Name);
+    const QStringList asides = QDir(folder).entryList({QStringLiteral("board.json.bad-*")},
+                                                      QDir::Files | QDir::System, QDir::Name);
     QCOMPARE(asides.size(), BoardKeeper::SetAsideKept);
-    QCOMPARE(contents(folder + u'/' + asides.last()),
-             bytes + QByteArray::number(BoardKeeper::SetAsideKept + 1));
+    struct stat newest {};
+    QCOMPARE(::lstat(QFile::encodeName(folder + u'/' + asides.last()).constData(), &newest), 0);
+    QCOMPARE(int(newest.st_mode & S_IFMT), type);
+    if (type == S_IFREG)
+        QCOMPARE(contents(folder + u'/' + asides.last()),
+                 bytes + QByteArray::number(BoardKeeper::SetAsideKept + 1));
 }
 
-void TestKeptState::secondProgramKeepsNothing()
+void TestKeptState::lockHolders_data()
 {
+    QTest::addColumn<Holder>("holder");
+    QTest::addColumn<int>("answer");  // to the offer to take the lock over; 0: none is made
+    QTest::addColumn<bool>("keeps");
+    QTest::addColumn<QString>("said");  // how the first line said begins; empty: nothing
+
+    const auto lockHolding = [](QByteArray bytes) {
+        return Holder([bytes](const QString& folder) {
+            writeFile(folder + QStringLiteral("/board.lock"), bytes);
+            return std::shared_ptr<void>();
+        });
+    };
+    const Holder running = [](const QString& folder) {
+        Fixture f;
+        auto first = std::make_shared<BoardKeeper>(folder, [](const QString&) {});
+        first->open(f.form);
+        return std::shared_ptr<void>(first);
+    };
+    const QByteArray thisHost = QSysInfo::machineHostName().toUtf8();
+    // This very process holds it, as a program writes its lock, but with no
+    // lock of the system's on it (as over NFS), and left alone for a minute.
+    const Holder runningAMinute = [thisHost](const QString& folder) {
+        const QString lock = folder + QStringLiteral("/board.lock");
+        writeFile(lock, QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                            QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
+                            '\n' + thisHost + '\n');
+        const utimbuf minuteAgo{::time(nullptr) - 60, ::time(nullptr) - 60};
+        ::utime(QFile::encodeName(lock).constData(), &minuteAgo);
+        return std::shared_ptr<void>();
+    };
+    const QByteArray otherHost = "12345\nkorvane\nanother-host.example\n";
+    const Holder folderInItsPlace = [](const QString& folder) {
+        QDir(folder).mkpath(QStringLiteral("board.lock/inside"));
+        return std::shared_ptr<void>();
+    };
+    const Holder fifoInItsPlace = [](const QString& folder) {
+        ::mkfifo(QFile::encodeName(folder + QStringLiteral("/board.lock")).constData(), 0600);
+        return std::shared_ptr<void>();
+    };
+    const int yes = MessagePort::Yes;
+    const int no = MessagePort::No;
+
+    QTest::newRow("a second program while the first runs")
+        << running << 0 << false << "another Korvane keeps its board";
+    QTest::newRow("a program that runs, its lock untouched for a minute")
+        << runningAMinute << 0 << false << "another Korvane keeps its board";
+    QTest::newRow("a lock left on this computer by a program gone")
+        << lockHolding("2147483646\nkorvane\n" + thisHost + "\n") << 0 << true << QString();
+    QTest::newRow("another computer's lock with no machine id, left")
+        << lockHolding(otherHost) << no << false << "the lock";
+    QTest::newRow("another computer's lock with no machine id, taken over")
+        << lockHolding(otherHost) << yes << true << "the lock";
+    QTest::newRow("a lock that does not read, taken over")
+        << lockHolding(QByteArray()) << yes << true << "the lock";
+    QTest::newRow("a folder in the lock's place, taken over")
+        << folderInItsPlace << yes << true << "the lock";
+    QTest::newRow("a FIFO in the lock's place, taken over")
+        << fifoInItsPlace << yes << true << "the lock";
+}
+
+void TestKeptState::lockHolders()
+{
+    QFETCH(Holder, holder);
+    QFETCH(int, answer);
+    QFETCH(bool, keeps);
+    QFETCH(QString, said);
+
+    QTemporaryDir home;
+    const QString lock = home.filePath(QStringLiteral("board.lock"));
+    const std::shared_ptr<void> first = holder(home.path());
+    QFileInfo before(lock);
+    before.setCaching(false);
+    const QByteArray lockBefore = before.isFile() ? contents(lock) : QByteArray();
+
+    Fixture f;
+    f.port.answers = {answer};
+    Said says;
+    BoardKeeper keeper(home.path(), says.say());
+    QVERIFY(!keeper.open(f.form));
+    QVERIFY(!keeper.offerTakeOver(f.port, f.form));
+    // Asked once at most, whatever is asked again.
+    QVERIFY(!keeper.offerTakeOver(f.port, f.form));
+    QCOMPARE(f.port.calls.size(), answer == 0 ? 0 : 1);
+    if (answer != 0) {
+        QCOMPARE(f.port.calls.first().buttons, MessagePort::YesNo | MessagePort::DefaultButton2);
+        QVERIFY2(f.port.calls.first().prompt.contains(QStringLiteral("ロックを解除")),
+                 qPrintable(f.port.calls.first().prompt));
+    }
+    QCOMPARE(keeper.isKeeping(), keeps);
+    midPuzzle(f.form);
+    keeper.keep(f.form);
+    keeper.finish();
+    QCOMPARE(keeper.writeCount(), keeps ? 1 : 0);
+    if (keeps) {
+        QVERIFY(keptstate::read(contents(keeper.filePath()), Fixture().form).board);
+    } else if (before.isFile()) {
+        QCOMPARE(contents(lock), lockBefore);
+    }
+    // A folder that stood in the lock's place is moved aside whole.
+    if (before.isDir() && keeps) {
+        const QStringList asides =
+            QDir(home.path()).entryList({QStringLiteral("board.lock.bad-*")}, QDir::Dirs);
+        QCOMPARE(asides.size(), 1);
+        QVERIFY(QDir(home.filePath(asides.first())).exists(QStringLiteral("inside")));
+    }
+    const QStringList lines = says.all();
+    QVERIFY2(said.isEmpty() ? lines.isEmpty() : lines.value(0).startsWith(said),
+             qPrintable(lines.join(u'\n')));
+}
+
+void TestKeptState::writesAreSpacedApart()
+{
+    // Snapshots every few milliseconds, each a different board: only the
+    // newest is written, a write at most every 100 ms, and the last at the
+    // end.
     QTemporaryDir home;
     Fixture f;
-    Said said;
-    BoardKeeper first(home.path(), said.say());
-    QVERIFY(!first.open(f.form));
-    first.keep(f.form);
-    first.finish();
-    const QByteArray kept = contents(first.filePath());
-
-    Fixture g;
-    midPuzzle(g.form);
-    BoardKeeper second(home.path(), said.say());
-    QVERIFY(!second.open(g.form));
-    QVERIFY(!second.isKeeping());
-    second.keep(g.form);
-    second.finish();
-    QCOMPARE(second.writeCount(), 0);
-    QCOMPARE(contents(first.filePath()), kept);
-    QCOMPARE(said.all().size(), 1);
-    QVERIFY2(said.all().first().startsWith(QStringLiteral("another Korvane")),
-             qPrintable(said.all().first()));
+    BoardKeeper keeper(home.path(), [](const QString&) {});
+    QVERIFY(!keeper.open(f.form));
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 40; ++i) {
+        f.form.Text3.Text = QString::number(i);
+        keeper.keep(f.form);
+        QTest::qSleep(10);
+    }
+    keeper.finish();
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(keeper.writeCount() >= 2, qPrintable(QString::number(keeper.writeCount())));
+    QVERIFY2(
+        keeper.writeCount() <= elapsed / 100 + 2,
+        qPrintable(QStringLiteral("%1 writes in %2 ms").arg(keeper.writeCount()).arg(elapsed)));
+    const keptstate::Reading last = keptstate::read(contents(keeper.filePath()), Fixture().form);
+    QVERIFY(last.board);
+    QCOMPARE(last.board->Text3.Text, QStringLiteral("39"));
 }
 
 void TestKeptState::unwritableFolderIsSaidOnce()

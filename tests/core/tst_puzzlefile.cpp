@@ -1,16 +1,19 @@
 // Reading mondai.txt. Bytes go through the reader's own seam, parse(): where
 // the cell characters are taken from, how they decode and which entries they
 // become. Files go through read(): what is not a regular file or cannot be
-// read, a huge file, and that every file is closed again. Shift-JIS bytes are
-// spelled out literally.
+// read, a huge file, a name that is not UTF-8, and that every file is closed
+// again. Shift-JIS bytes are spelled out literally.
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTest>
+#include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "filenames.h"
 #include "puzzlefile.h"
 #include "testsupport.h"
 
@@ -65,7 +68,10 @@ private slots:
     void notARegularFile_data();
     void notARegularFile();
     void unreadableFile();
-    void hugeFileReadsPromptly();
+    void pastTheFirstMegabyte_data();
+    void pastTheFirstMegabyte();
+    void anyNameOpens_data();
+    void anyNameOpens();
     void fileIsClosedAfterEveryRead();
 };
 
@@ -210,6 +216,10 @@ void TestPuzzleFile::exchangeShapes_data()
         << rows(dots, " ", " | ", "------+-------+------") << board << true;
     QTest::newRow("=== rules and blank lines between rows")
         << rows(dots, "", "", "=========", "\n\n") << board << true;
+    QTest::newRow("tabs between the cells") << rows(dots, "\t", "\t", "") << board << true;
+    QTest::newRow("a comment line that starts with spaces")
+        << "   # from a web page\n" + rows(dots, " ", " | ", "------+-------+------") << board
+        << true;
     QTest::newRow("an empty board")
         << QByteArray("0.*-_xX") + QByteArray(74, '0') << QString(81, u'.') << true;
     QByteArray marks = zeros;
@@ -243,7 +253,14 @@ void TestPuzzleFile::exchangeShapes_data()
         << "Puzzle 1\n" + rows(dots, "", "", "") << "" << false;
     QTest::newRow("80 characters") << zeros.left(80) << "" << false;
     QTest::newRow("a row far past the first megabyte")
-        << QByteArray(puzzlefile::ExchangeBytesRead, '#') + "\n" + zeros << "" << false;
+        << QByteArray(puzzlefile::BytesRead, '#') + "\n" + zeros << "" << false;
+    // The 81 cells' line ends on the first megabyte's last byte, or the byte
+    // after it; more follows. (As a paste, a text of as many characters.)
+    const QByteArray comment(puzzlefile::BytesRead - zeros.size() - 2, '#');
+    QTest::newRow("81 cells ending on the first megabyte's last byte")
+        << comment + "\n" + zeros + "\n#" << board << true;
+    QTest::newRow("… a byte later") << comment + "#\n" + zeros + "\n#"
+                                    << "" << false;
     QTest::newRow("a drawn grid of digits, as a paste")
         << drawnGrid(QStringLiteral("5..3....9.1..7..2.") + QString(63, u'.')) << "" << true;
     QTest::newRow("a drawn grid holding a zero, as a paste")
@@ -292,6 +309,35 @@ void TestPuzzleFile::drawnGridWrittenReadsBack()
     }
     QCOMPARE(lines[1].mid(2, 2), fullWidthDigit(5));
     QCOMPARE(lines[1].mid(6, 2), sjis::IdeographicSpace);
+
+    // The drawing itself: heavy rules between boxes, light ones inside, and
+    // each crossing joins the weights that meet there.
+    const QString empty = QStringLiteral("┃　│　│　┃　│　│　┃　│　│　┃");
+    const QString light = QStringLiteral("┠─┼─┼─╂─┼─┼─╂─┼─┼─┨");
+    const QString heavy = QStringLiteral("┣━┿━┿━╋━┿━┿━╋━┿━┿━┫");
+    const QStringList drawing{
+        QStringLiteral("┏━┯━┯━┳━┯━┯━┳━┯━┯━┓"),
+        QStringLiteral("┃５│　│　┃３│　│　┃　│　│９┃"),
+        light,
+        QStringLiteral("┃　│１│　┃　│７│　┃　│２│　┃"),
+        light,
+        empty,
+        heavy,
+        empty,
+        light,
+        empty,
+        light,
+        empty,
+        heavy,
+        empty,
+        light,
+        empty,
+        light,
+        QStringLiteral("┃　│　│　┃　│　│　┃　│　│９┃"),
+        QStringLiteral("┗━┷━┷━┻━┷━┷━┻━┷━┷━┛"),
+    };
+    QCOMPARE(QString(QStringDecoder("Shift_JIS").decode(bytes)).split(QStringLiteral("\r\n")),
+             drawing + QStringList{QString()});
 }
 
 // Nothing is read, and nothing waits on what is not a regular file.
@@ -327,25 +373,105 @@ void TestPuzzleFile::unreadableFile()
     QVERIFY(!puzzlefile::read(QStringLiteral("mondai.txt")));
 }
 
-void TestPuzzleFile::hugeFileReadsPromptly()
+void TestPuzzleFile::pastTheFirstMegabyte_data()
 {
-    // One line of 64 MiB followed by a real grid: nothing of the long line is
-    // kept but its first characters, and only 19 lines are looked at.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("size");    // the file made this long with a hole, without line ends
+    QTest::addColumn<QString>("board");  // "": a file with no puzzle
+
+    const QString puzzle = QStringLiteral("5..3....9.1..7..2.") + QString(62, u'.') + u'9';
+    const QByteArray grid = drawnGrid(puzzle, "\n");
+    const qsizetype pad = puzzlefile::BytesRead - grid.size();
+    QTest::newRow("a grid, then 64 MiB without a line end")
+        << grid << qint64(64) * 1024 * 1024 << puzzle;
+    QTest::newRow("2 GiB without a line end")
+        << QByteArray() << qint64(2) * 1024 * 1024 * 1024 << "";
+    QTest::newRow("a first line longer than a megabyte, then a grid")
+        << QByteArray(puzzlefile::BytesRead, 'x') + "\r\n" + drawnGrid(puzzle) << qint64(0) << "";
+    // The grid's 19th line ends on the first megabyte's last byte, or the
+    // byte after it; more follows.
+    QTest::newRow("a grid ending on the first megabyte's last byte")
+        << QByteArray(pad, ' ') + grid + "more" << qint64(0) << puzzle;
+    QTest::newRow("… a byte later") << QByteArray(pad + 1, ' ') + grid + "more" << qint64(0) << "";
+    QTest::newRow("… the file ending there")
+        << QByteArray(pad + 1, ' ') + grid.chopped(1) << qint64(0) << puzzle;
+}
+
+// Only the first megabyte is read, whatever the line ends: a puzzle that
+// does not lie in it is no puzzle, and a file far longer is read at once.
+void TestPuzzleFile::pastTheFirstMegabyte()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, size);
+    QFETCH(QString, board);
     const TemporaryCurrentFolder folder;
     QVERIFY(folder.isValid());
-    QFile f("mondai.txt");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    const QByteArray chunk(1 << 20, 'x');
-    for (int i = 0; i < 64; ++i)
-        QCOMPARE(f.write(chunk), chunk.size());
-    f.write("\r\n" + rowOf(fullWidthDigit(3)) + "\r\n");
-    for (int i = 0; i < 100000; ++i)
-        f.write("\r\n");
-    f.close();
+    QVERIFY(writeFile("mondai.txt", bytes));
+    if (size > 0)
+        QCOMPARE(::truncate("mondai.txt", size), 0);
 
     const auto reading = puzzlefile::read(QStringLiteral("mondai.txt"));
     QVERIFY(reading);
-    QCOMPARE(listed(reading->entries()), entriesOf(QStringLiteral("333333333")));
+    QCOMPARE(listed(reading->entries()), entriesOf(board));
+    QCOMPARE(reading->isPuzzle(), !board.isEmpty());
+    if (size == 0)
+        QCOMPARE(listed(puzzlefile::parse(bytes).entries()), entriesOf(board));
+}
+
+void TestPuzzleFile::anyNameOpens_data()
+{
+    QTest::addColumn<QByteArray>("name");  // the system's bytes
+    QTest::addColumn<QString>("shown");    // as a message shows it
+
+    const QString none(QChar::ReplacementCharacter);
+    QTest::newRow("ASCII") << QByteArray("mondai.txt") << "mondai.txt";
+    QTest::newRow("kanji in UTF-8") << QByteArray("問題 1.sdk") << "問題 1.sdk";
+    // Its low half is one of the stand-ins for a byte, but it is a character.
+    QTest::newRow("beyond U+FFFF") << QByteArray("\xF0\x90\x82\x80.txt") << "\U00010080.txt";
+    QTest::newRow("bytes that are not UTF-8")
+        << QByteArray("bad\xFF\xFE.txt") << "bad" + none + none + ".txt";
+    QTest::newRow("a character cut short")
+        << QByteArray("a\xE5\x95.txt") << "a" + none + none + ".txt";
+    QTest::newRow("an overlong slash") << QByteArray("a\xC0\xAF.txt") << "a" + none + none + ".txt";
+    QTest::newRow("a surrogate in UTF-8")
+        << QByteArray("a\xED\xA0\x80.txt") << "a" + none + none + none + ".txt";
+}
+
+// A name keeps its bytes from the command line or a drop to the file it
+// names, and shows readably.
+void TestPuzzleFile::anyNameOpens()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    const TemporaryCurrentFolder folder;
+    QVERIFY(folder.isValid());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QVERIFY(fd >= 0);
+    // Qt itself cannot remove such a file with the folder.
+    const struct Removed {
+        QByteArray name;
+        ~Removed() { ::unlink(name.constData()); }
+    } removed{name};
+    const QByteArray grid = drawnGrid(QStringLiteral("7") + QString(80, u'.'));
+    QCOMPARE(::write(fd, grid.constData(), size_t(grid.size())), ssize_t(grid.size()));
+    ::close(fd);
+
+    const QString fromCommandLine = filenames::fromNative(name);
+    QCOMPARE(filenames::toNative(fromCommandLine), name);
+    QCOMPARE(filenames::shown(fromCommandLine), shown);
+    // Where a name is UTF-8, it is what Qt makes of it.
+    if (QString::fromUtf8(name).toUtf8() == name)
+        QCOMPARE(fromCommandLine, QString::fromUtf8(name));
+    const QString absolute = filenames::absolute(fromCommandLine);
+    const QString fromDrop = filenames::fromLocalUrl(
+        QUrl::fromEncoded("file://" + filenames::toNative(folder.path()).toPercentEncoding("/") +
+                          '/' + name.toPercentEncoding()));
+    QCOMPARE(filenames::toNative(fromDrop), filenames::toNative(absolute));
+    for (const QString& path : {fromCommandLine, absolute, fromDrop}) {
+        const auto reading = puzzlefile::read(path);
+        QVERIFY(reading);
+        QCOMPARE(reading->entries()[0], QStringLiteral("7"));
+    }
 }
 
 void TestPuzzleFile::fileIsClosedAfterEveryRead()

@@ -12,7 +12,12 @@
 #   program starts without a question when nothing differs from the
 #   start-up board;
 # - with a state folder that cannot be made, the window still works, and
-#   says so once on standard error.
+#   says so once on standard error;
+# - a board.json that is a FIFO is set aside at once, and the window works;
+# - a lock that nothing will let go (another computer's, a folder in its
+#   place) is said in a box that offers to take it over: いいえ (the default)
+#   keeps nothing and leaves the lock, はい takes it and keeps the board; a
+#   second program while the first runs asks nothing and keeps nothing.
 # Usage: keep-board.sh KORVANE MONDAI_TXT SCREENSHOT_DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -71,6 +76,7 @@ state_home=$work/slow
 kept=$state_home/korvane/board.json
 start "$work"
 no_question "on the first start"
+shot fresh
 click "${data_load[@]}"
 written() { [ -f "$kept" ] && ! same_board "$kept" "$1"; }
 poll 10 test -f "$kept" || fail "nothing was kept after Data Load"
@@ -207,3 +213,83 @@ close
 said=$(grep -c 'cannot keep the board' "$work/stderr" || true)
 ((said == 1)) || fail "with no state folder, stderr said it $said times: $(cat "$work/stderr")"
 echo "with no state folder: the window works, and says once that nothing is kept"
+
+# ---- a board.json that is a FIFO ----
+state_home=$work/fifo
+mkdir -p "$state_home/korvane"
+mkfifo "$state_home/korvane/board.json"
+start "$work" 2>"$work/stderr"
+sleep 3
+wchan=$(cat "/proc/$pid/wchan" 2>/dev/null || true)
+case $wchan in *fifo* | *pipe* | *partner*) fail "3 s after the start the window waits in $wchan" ;; esac
+[ -p "$state_home/korvane/board.json" ] && fail "the FIFO was not set aside"
+ls "$state_home"/korvane/board.json.bad-* >/dev/null 2>&1 || fail "the FIFO is not where it was set aside"
+grep -q 'does not read' "$work/stderr" || fail "the FIFO was set aside without a word: $(cat "$work/stderr")"
+no_question "after a FIFO was set aside"
+click "${data_load[@]}"
+poll 10 test -f "$state_home/korvane/board.json" || fail "after a FIFO was set aside nothing was kept"
+close
+echo "board.json a FIFO: set aside at once, the window works and keeps the board"
+
+# ---- a lock that nothing will let go ----
+# はい is not the default: Tab to it, and press it.
+answer_yes() { xdotool windowactivate --sync "$box" key Tab space; }
+state_home=$work/other-host
+lock=$state_home/korvane/board.lock
+mkdir -p "$state_home/korvane"
+printf '12345\nkorvane\nanother-host.example\n' >"$lock"
+cp "$lock" "$work/other-host.lock"
+start "$work" 2>"$work/stderr"
+asked || fail "another computer's lock was not said on screen"
+answer Return
+sleep 1
+shot lock-declined
+looks_like lock-declined fresh || fail "answering the lock's box changed the board"
+click "${data_load[@]}"
+sleep 1
+[ -e "$state_home/korvane/board.json" ] && fail "いいえ to the lock's box kept the board all the same"
+cmp -s "$lock" "$work/other-host.lock" || fail "いいえ to the lock's box changed the lock"
+grep -q 'cannot be taken' "$work/stderr" || fail "the lock was not said on standard error: $(cat "$work/stderr")"
+close
+start "$work"
+asked || fail "another computer's lock was not said at the next start"
+answer_yes
+click "${data_load[@]}"
+poll 10 test -f "$state_home/korvane/board.json" || fail "the lock taken over, nothing was kept"
+[ "$(head -n 1 "$lock")" = "$pid" ] || fail "the lock taken over does not name this program"
+close
+echo "another computer's lock: said in a box; いいえ keeps nothing, はい takes it and keeps the board"
+
+state_home=$work/lock-folder
+mkdir -p "$state_home/korvane/board.lock"
+start "$work"
+asked || fail "a folder in the lock's place was not said on screen"
+answer_yes
+click "${data_load[@]}"
+poll 10 test -f "$state_home/korvane/board.json" || fail "the folder's place taken over, nothing was kept"
+ls -d "$state_home"/korvane/board.lock.bad-* >/dev/null 2>&1 || fail "the folder in the lock's place is gone"
+close
+echo "a folder in the lock's place: said in a box, moved aside on はい, and the board kept"
+
+# A second program while the first runs: nothing asked, nothing kept, said
+# on standard error, today as before.
+state_home=$work/two
+start "$work"
+first_pid=$pid first_window=$window
+click "${data_load[@]}"
+poll 10 test -f "$state_home/korvane/board.json" || fail "the first program kept nothing"
+cp "$state_home/korvane/board.json" "$work/first.json"
+start "$work" 2>"$work/stderr"
+sleep 2
+# Both windows are called Korvane; a third would be a question.
+others=$(xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null |
+    grep -vx -e "$window" -e "$first_window" || true)
+[ -z "$others" ] || fail "the second program asked a question"
+grep -q 'another Korvane keeps its board' "$work/stderr" || fail "the second program said nothing: $(cat "$work/stderr")"
+click "${auto[@]}"
+sleep 1
+cmp -s "$state_home/korvane/board.json" "$work/first.json" || fail "the second program wrote the first one's board"
+close
+pid=$first_pid window=$first_window
+close
+echo "a second program while the first runs: nothing asked, nothing kept"

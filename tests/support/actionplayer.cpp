@@ -1,5 +1,6 @@
 #include "actionplayer.h"
 
+#include <algorithm>
 #include <bit>
 
 #include <QFile>
@@ -131,10 +132,62 @@ QString keptRoundTripFault(const FormState& state)
         .arg(formState(original.form), formState(fresh.form));
 }
 
+// Inputs that start so are read as the end of a file a megabyte long; see
+// checkPuzzleFileLoad.
+constexpr QByteArrayView PastTheCap("\xFF"
+                                    "cap");
+
+// The same entries, read the same way.
+bool sameReading(const puzzlefile::Reading& a, const puzzlefile::Reading& b)
+{
+    return a.entries() == b.entries() && a.exchange.has_value() == b.exchange.has_value();
+}
+
+QString checkPastTheCap(QByteArrayView bytes)
+{
+    // A byte for what fills the file's start (a line going on, a comment, a
+    // blank line, half a Shift-JIS character), one for how many of the rest
+    // lie within the first megabyte, the rest after that.
+    static constexpr char fillers[] = {'x', '#', ' ', '\x82'};
+    const auto at = [&](qsizetype i) {
+        return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
+    };
+    const char filler = fillers[at(0) % 4];
+    const qsizetype within = at(1);
+    const QByteArrayView rest = bytes.size() > 2 ? bytes.sliced(2) : QByteArrayView();
+    QByteArray file(puzzlefile::BytesRead - within, filler);
+    file += rest;
+    // Data Load reads the file as the bytes are parsed. (The paste's cap is
+    // the same reader's; a megabyte more of it would only slow the fuzzer.)
+    writeFile(puzzleFile, file);
+    Fixture f;
+    f.form.Text9_click(1);
+    const puzzlefile::Reading whole = puzzlefile::parse(file);
+    if (!f.port.calls.isEmpty())
+        return QStringLiteral("a megabyte in: message box: ") + f.port.calls.first().prompt;
+    if (!std::equal(whole.entries().begin(), whole.entries().end(), f.form.savedGrid.begin()))
+        return QStringLiteral("a megabyte in: Data Load read otherwise than the bytes parse");
+    if (file.size() <= puzzlefile::BytesRead)
+        return {};
+    // What lies past the first megabyte changes nothing: the reading is the
+    // first megabyte's on its own, or no puzzle at all.
+    const QByteArray head = file.first(puzzlefile::BytesRead);
+    const char other = file.at(puzzlefile::BytesRead) == '\n' ? 'x' : '\n';
+    if (!sameReading(whole, puzzlefile::parse(head + other)))
+        return QStringLiteral("the bytes past the first megabyte changed the reading");
+    if (!sameReading(whole, puzzlefile::parse(head)) &&
+        !sameReading(whole, puzzlefile::parse(QByteArray())))
+        return QStringLiteral("past the first megabyte, the reading is neither the first "
+                              "megabyte's nor an empty one");
+    return {};
+}
+
 }  // namespace
 
 QString checkPuzzleFileLoad(QByteArrayView bytes)
 {
+    if (bytes.startsWith(PastTheCap))
+        return checkPastTheCap(bytes.sliced(PastTheCap.size()));
     writeFile(puzzleFile, bytes);
     Fixture f;
     f.form.Text9_click(1);

@@ -13,6 +13,10 @@
 // not empty; no message box may open and the form's rules must hold. The
 // same bytes, pasted as text, must be placed as they read where they are a
 // puzzle and leave the board alone where not.
+// Bytes that start with "\xFF" "cap" are the end of a file past the first
+// megabyte instead: Data Load must read it as its bytes parse, what lies past
+// the megabyte must change nothing, and the file must read as its first
+// megabyte would or as no puzzle.
 // Returns an empty string, or what went wrong.
 QString checkPuzzleFileLoad(QByteArrayView bytes);
 

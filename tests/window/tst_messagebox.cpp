@@ -78,6 +78,10 @@ void TestMessageBox::styles_data()
     QTest::newRow("Return answers the default button, はい")
         << M::YesNo << pressReturn << yesNo << M::Yes;
     QTest::newRow("Escape answers いいえ") << M::YesNo << pressEscape << yesNo << M::No;
+    QTest::newRow("Return answers いいえ where it is the default")
+        << (M::YesNo | M::DefaultButton2) << pressReturn << yesNo << M::No;
+    QTest::newRow("はい where いいえ is the default")
+        << (M::YesNo | M::DefaultButton2) << press("はい") << yesNo << M::Yes;
     QTest::newRow("the close button answers いいえ") << M::YesNo << closeBox << yesNo << M::No;
 }
 
