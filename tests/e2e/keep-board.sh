@@ -10,7 +10,7 @@
 #   offered back; kill -9 a second after an action keeps that action;
 # - いいえ starts afresh and keeps the file until the next action, and the
 #   program starts without a question when nothing differs from the
-#   start-up board;
+#   start-up board, or after a start with keys that only move;
 # - with a state folder that cannot be made, the window still works, and
 #   says so once on standard error;
 # - a board.json that is a FIFO is set aside at once, and the window works;
@@ -145,6 +145,20 @@ start "$work"
 no_question "when the kept board is the start-up board"
 close
 echo "nothing is offered when the kept board is the start-up board"
+
+# Keys that only move (and a Ctrl+Return with 修正 chosen) change nothing:
+# nothing is asked at the next start.
+state_home=$work/moves
+kept=$state_home/korvane/board.json
+start "$work"
+xdotool windowactivate --sync "$window"
+xdotool key --delay 60 Tab Tab shift+Tab alt+Right alt+Down alt+Left ctrl+Return Escape
+sleep 1
+close
+start "$work"
+no_question "after a start with only moves"
+close
+echo "keys that only move change nothing: no question at the next start"
 
 # ---- kill -9 in the middle of a run of actions ----
 for run in 1 2 3; do
