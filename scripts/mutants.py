@@ -55,6 +55,9 @@ MW, FE, MB = ("src/window/mainwindow.cpp", "src/window/formevents.cpp",
 AC = "src/window/boxaccessible.cpp"
 KS, BK = "src/core/keptstate.cpp", "src/core/boardkeeper.cpp"
 NS = "src/core/nextstep.cpp"
+NSS, NSU, NSF, NSW, NSC = ("src/core/nextstepsingles.cpp", "src/core/nextstepsubsets.cpp",
+                           "src/core/nextstepfish.cpp", "src/core/nextstepwings.cpp",
+                           "src/core/nextstepchains.cpp")
 
 MUTANTS = [
     # ---- the engine ----
@@ -390,18 +393,20 @@ MUTANTS = [
     Mutant(MW, "chordKeys_ = port_.keysHeldAtClose();", "chordKeys_.clear();",
            "the Return that answered runs the cell's key-up handler over the board put back"),
     # ---- the next step ----
-    Mutant(NS, "if (places.size() != 1 || g.frozen(places[0]))",
-           "if (places.size() > 2 || g.frozen(places[0]))",
+    Mutant(NSS, "if (places.size() != 1 || g.frozen(places.first()))",
+           "if (places.size() > 2 || g.frozen(places.first()))",
            "a digit with two places left is placed in the first"),
-    Mutant(NS, "if (count(together) != n)", "if (count(together) > n + 1)",
+    Mutant(NSU, "if (count(together) != n)", "if (count(together) > n + 1)",
            "n cells of n + 1 digits are taken for a naked subset"),
-    Mutant(NS, "if (b == p || b == a || !g.sees(b, p))", "if (b == p || b == a)",
+    Mutant(NSW, "if (b == p || b == a || !g.sees(b, p))", "if (b == p || b == a)",
            "an XY-Wing pincer that does not see the pivot"),
-    Mutant(NS, "if (isTrue || depth[size_t(reached)] < 3 || m == start)",
+    Mutant(NSC, "if (isTrue || depth[size_t(reached)] < 3 || m == start)",
            "if (depth[size_t(reached)] < 3 || m == start)",
            "a chain's end reached false is taken as true"),
     Mutant(NS, "if (seen[size_t(d)] < 0 && g.places(u, d).empty())", "if (false)",
            "a unit with no place for a digit is not named"),
+    Mutant(NS, "{Technique::Pointing, pointing},", "{Technique::Claiming, pointing},",
+           "pointing is tagged as claiming, so a walk told to stop at pointing never points"),
     Mutant(C, "        Text1[i].Text = text[i];\n        Text1_KeyUp(i, 0, 0);",
            "        Text1[i].Text = text[i];\n        candidates[i] = text[i];",
            "the hint's step is made without the typed-edit path, so 元に戻す cannot undo it"),

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include <QString>
@@ -75,14 +76,46 @@ enum class Technique {
     AlternatingChain,
 };
 
+// What a fish is made of: the base lines in which the digit's places lie,
+// the cover lines those places fill, and for a finned fish its fins, the
+// places outside the cover lines, all in one box.
+struct Fish {
+    std::vector<int> base;   // units
+    std::vector<int> cover;  // units
+    std::vector<int> fins;   // cells; none for a fish without fins
+    int finBox = -1;         // the fins' box as a unit, or -1
+};
+
+// The two colours of simple colouring: the cells of one colour all hold the
+// digit, or those of the other do. Each colour's cells in ascending order.
+struct Colouring {
+    std::array<std::vector<int>, 2> colours;
+};
+
+// A node of a chain: a digit in a cell.
+struct ChainNode {
+    int cell = 0;
+    int digit = 0;
+    auto operator<=>(const ChainNode&) const = default;
+};
+
+// An alternating chain, from the end assumed false: a strong link (not both
+// false) to the second node, a weak link (not both true) to the third, and
+// so on, the last node reached by a strong link.
+struct Chain {
+    std::vector<ChainNode> nodes;
+};
+
+// What a step's pattern holds beyond its cells and units, one type a family:
+// nothing for the singles, intersections, subsets and wings.
+using Pattern = std::variant<std::monostate, Fish, Colouring, Chain>;
+
 struct Step {
     Technique technique = Technique::PeerRemoval;
     std::vector<int> cells;  // the cells that cause it, in the order it reasons
     std::vector<int> units;  // the units it reasons in (indexes into units::all)
     Digits digits = 0;       // the digits it reasons about
-    // A chain's nodes in order, from the end assumed false; for colouring,
-    // each coloured cell with its colour (0 or 1) in place of a digit.
-    std::vector<Candidate> chain;
+    Pattern pattern;         // the family's own account of the pattern
     std::vector<Candidate> placements;
     std::vector<Candidate> eliminations;
     bool diagonal = false;  // found on a diagonal board
@@ -110,7 +143,8 @@ struct Outcome {
 
 // The easiest step the board allows, or the contradiction it holds, or
 // neither (solved, or stuck: no technique applies). Techniques harder than
-// `hardest` are not tried.
+// `hardest` are not tried: with `hardest` Pointing, say, a walk stops where
+// claiming or anything harder is the only way on.
 Outcome next(const Board& board, Technique hardest = Technique::AlternatingChain);
 
 // The board once `step` is made: each placement a cell of that one digit

@@ -77,11 +77,11 @@ QString peers(const Step& step)
 
 // The chain after its first node: every node after a strong link true if
 // the first is false, every node after a weak link false.
-QString chainText(const Step& step)
+QString chainText(const Chain& chain)
 {
     QStringList nodes;
-    for (size_t i = 1; i < step.chain.size(); ++i) {
-        const Candidate& k = step.chain[i];
+    for (size_t i = 1; i < chain.nodes.size(); ++i) {
+        const ChainNode& k = chain.nodes[i];
         nodes << cellName(k.cell) +
                      (i % 2 == 0 ? QStringLiteral("が%1でない") : QStringLiteral("が%1"))
                          .arg(k.digit);
@@ -217,9 +217,7 @@ QString explanation(const Step& step, const Board& board)
         const size_t n = (step.units.size() - 1) / 2;
         const std::vector<int> base(step.units.begin(), step.units.begin() + long(n));
         const std::vector<int> cover(step.units.begin() + long(n), step.units.end() - 1);
-        std::vector<int> fins;
-        for (const Candidate& k : step.chain)
-            fins.push_back(k.cell);
+        const std::vector<int>& fins = std::get<Fish>(step.pattern).fins;
         return QStringLiteral(
                    "%1の%2は、フィン（%3）を除けば%4にしかありません。フィンが%2なら%5の、"
                    "そうでなければ%4のほかのマスの%2は消えるので、%4にあって%5にもあるマス")
@@ -279,12 +277,13 @@ QString explanation(const Step& step, const Board& board)
     case Technique::XChain:
     case Technique::XYChain:
     case Technique::AlternatingChain: {
-        const Candidate& start = step.chain.front();
-        const Candidate& end = step.chain.back();
+        const Chain& chain = std::get<Chain>(step.pattern);
+        const ChainNode& start = chain.nodes.front();
+        const ChainNode& end = chain.nodes.back();
         return QStringLiteral("%1とすると、%2。つまり%3の%4か%5の%"
                               "6のどちらかは正しいので、両方と両立しない候補は入りません。")
                    .arg(QStringLiteral("%1が%2でない").arg(cellName(start.cell)).arg(start.digit),
-                        chainText(step), cellName(start.cell), QString::number(start.digit),
+                        chainText(chain), cellName(start.cell), QString::number(start.digit),
                         cellName(end.cell), QString::number(end.digit)) +
                removals(step);
     }

@@ -167,6 +167,8 @@ class TestNextStep : public QObject {
 private slots:
     void eachTechniqueWhereItIsTheEasiest_data();
     void eachTechniqueWhereItIsTheEasiest();
+    void hardestStopsTheWalk_data();
+    void hardestStopsTheWalk();
     void contradictionsNamed_data();
     void contradictionsNamed();
     void hintStepsAreTypedEdits();
@@ -254,6 +256,52 @@ void TestNextStep::eachTechniqueWhereItIsTheEasiest()
                                                                 : found->eliminations[0].cell)),
              qPrintable(told));
     QVERIFY(!notation(*found).isEmpty());
+}
+
+void TestNextStep::hardestStopsTheWalk_data()
+{
+    QTest::addColumn<QString>("givens");
+    QTest::addColumn<Technique>("hardest");
+    using T = Technique;
+    const QString a = QStringLiteral(
+        ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...");
+    const QString d = QStringLiteral(
+        "........821..95...96..1....7.....2...2..56..1........645.9.1..2..726.5.......87..");
+    // The last technique of each family, and pointing, which stops before
+    // the claiming that shares its search.
+    QTest::newRow("singles") << a << T::HiddenSingle;
+    QTest::newRow("pointing") << a << T::Pointing;
+    QTest::newRow("claiming") << d << T::Claiming;
+    QTest::newRow("subsets")
+        << ".4.5.1.......9.......724...15..72....9.35.....63.....29.....7.14.....62...12.6..3"
+        << T::HiddenQuad;
+    QTest::newRow("fish")
+        << ".2....8.........3..7.93..5....87.6..35.....2..........9....23...37.68...8....5..1"
+        << T::Jellyfish;
+    QTest::newRow("wings") << a << T::WWing;
+    QTest::newRow("single-digit patterns") << a << T::TwoStringKite;
+    QTest::newRow("colouring")
+        << "17.......2.....9....8....7..9.8...6..6......53.16.9.....71....25........9..75..81"
+        << T::SimpleColouring;
+    QTest::newRow("chains") << a << T::AlternatingChain;
+}
+
+// A walk told to stop at a technique uses it and nothing harder, and stops
+// where only something harder would go on.
+void TestNextStep::hardestStopsTheWalk()
+{
+    QFETCH(QString, givens);
+    QFETCH(Technique, hardest);
+    const Walk walked =
+        walk(boardOfGivens(puzzlefile::parseText(givens).entries(), false), hardest);
+    QVERIFY(std::all_of(walked.steps.begin(), walked.steps.end(),
+                        [&](const Step& step) { return step.technique <= hardest; }));
+    QVERIFY(std::any_of(walked.steps.begin(), walked.steps.end(),
+                        [&](const Step& step) { return step.technique == hardest; }));
+    if (walked.end.solved)
+        return;
+    const Outcome beyond = next(applied(walked.before.back(), walked.steps.back()));
+    QVERIFY(beyond.step && beyond.step->technique > hardest);
 }
 
 void TestNextStep::contradictionsNamed_data()
