@@ -82,16 +82,6 @@ int Grid::unitHolding(Cells cells) const
     return -1;
 }
 
-std::vector<int> digitList(Digits digits)
-{
-    std::vector<int> out;
-    for (int d = 1; d <= 9; ++d) {
-        if (digits & bit(d))
-            out.push_back(d);
-    }
-    return out;
-}
-
 std::vector<StrongLink> strongLinks(const Grid& g, int digit)
 {
     std::vector<StrongLink> out;
@@ -149,6 +139,7 @@ constexpr Row techniques[] = {
     {Technique::HiddenSingle, hiddenSingle},
     {Technique::Pointing, pointing},
     {Technique::Claiming, claiming},
+    {Technique::DiagonalIntersection, diagonalIntersection},
     {Technique::NakedPair, [](const Grid& g) { return nakedSubset(g, 2); }},
     {Technique::HiddenPair, [](const Grid& g) { return hiddenSubset(g, 2); }},
     {Technique::NakedTriple, [](const Grid& g) { return nakedSubset(g, 3); }},
@@ -169,6 +160,12 @@ constexpr Row techniques[] = {
     {Technique::XChain, xChain},
     {Technique::XYChain, xyChain},
     {Technique::AlternatingChain, alternatingChain},
+    {Technique::GroupedXChain, groupedXChain},
+    {Technique::GroupedAIC, groupedAic},
+    {Technique::AlsXz, alsXz},
+    {Technique::CellForcingChain, cellForcingChain},
+    {Technique::UnitForcingChain, unitForcingChain},
+    {Technique::ContradictionForcingChain, contradictionForcingChain},
 };
 
 }  // namespace
@@ -237,6 +234,29 @@ Walk walk(Board board, Technique hardest)
         result.end.step.reset();
     }
     return result;
+}
+
+Grade grade(Technique technique)
+{
+    if (technique <= Technique::HiddenSingle)
+        return Grade::Beginner;
+    if (technique <= Technique::HiddenQuad)
+        return Grade::Intermediate;
+    if (technique <= Technique::SimpleColouring)
+        return Grade::Advanced;
+    if (technique <= Technique::AlsXz)
+        return Grade::Hard;
+    return Grade::VeryHard;
+}
+
+std::optional<Grade> grade(const Walk& walk)
+{
+    if (!walk.end.solved || walk.steps.empty())
+        return std::nullopt;
+    Grade hardest = Grade::Beginner;
+    for (const Step& step : walk.steps)
+        hardest = std::max(hardest, grade(step.technique));
+    return hardest;
 }
 
 }  // namespace nextstep

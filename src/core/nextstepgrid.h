@@ -2,10 +2,12 @@
 
 // The board as the next step's techniques see it, shared by the files of the
 // families (nextstepsingles.cpp, nextstepsubsets.cpp, nextstepfish.cpp,
-// nextstepwings.cpp, nextstepchains.cpp). Not part of the core's interface.
+// nextstepwings.cpp, nextstepchains.cpp, nextstepals.cpp, nextstepforcing.cpp).
+// Not part of the core's interface.
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,9 +18,19 @@ namespace nextstep::grid {
 
 constexpr Digits AllDigits = 0x3FE;
 
+// Set bits, counted in the register: the build targets every x86-64, where
+// std::popcount is a call into the compiler's library.
+constexpr int bitCount(std::uint64_t x)
+{
+    x = x - ((x >> 1) & 0x5555555555555555u);
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return int((x * 0x0101010101010101u) >> 56);
+}
+
 inline int count(Digits digits)
 {
-    return std::popcount(unsigned(digits));
+    return bitCount(digits);
 }
 
 inline int lowest(Digits digits)
@@ -67,7 +79,7 @@ public:
     }
     constexpr bool empty() const { return (lo_ | hi_) == 0; }
     constexpr bool any() const { return !empty(); }
-    constexpr int size() const { return std::popcount(lo_) + std::popcount(hi_); }
+    constexpr int size() const { return bitCount(lo_) + bitCount(hi_); }
     // The lowest cell; 81 for an empty set.
     constexpr int first() const
     {
@@ -142,6 +154,8 @@ struct Geometry {
 };
 const Geometry& geometry(bool diagonal);
 
+struct ForcingBranches;  // nextstepforcing.cpp
+
 // The board as the techniques see it. A cell is known (decided with one
 // digit, or undecided with one digit left), open (undecided, two digits or
 // more), or frozen: decided with a text that is not one digit. A frozen cell
@@ -208,6 +222,8 @@ public:
     int sharedUnit(int a, int b) const;
     // A unit that holds every cell of `cells` (-1 when there is none).
     int unitHolding(Cells cells) const;
+    // The forcing techniques' branches, made by the first of them to run.
+    std::shared_ptr<ForcingBranches>& forcingCache() const { return forcing_; }
 
 private:
     const Board& board_;
@@ -218,6 +234,7 @@ private:
     std::array<Cells, 10> known_{};
     std::array<Cells, 10> places_{};
     std::array<Cells, 10> candidates_{};
+    mutable std::shared_ptr<ForcingBranches> forcing_;
 };
 
 using Found = std::optional<Step>;
@@ -245,7 +262,34 @@ template <class Visit> bool choose(int size, int n, Visit&& visit)
     }
 }
 
-std::vector<int> digitList(Digits digits);
+// The digits of a mask, walked in ascending order by ranged for.
+class DigitsIn {
+public:
+    explicit constexpr DigitsIn(Digits digits) : digits_(digits) {}
+    class Iterator {
+    public:
+        explicit constexpr Iterator(unsigned bits) : bits_(bits) {}
+        constexpr int operator*() const { return std::countr_zero(bits_); }
+        constexpr Iterator& operator++()
+        {
+            bits_ &= bits_ - 1;
+            return *this;
+        }
+        constexpr bool operator!=(const Iterator& o) const { return bits_ != o.bits_; }
+
+    private:
+        unsigned bits_;
+    };
+    constexpr Iterator begin() const { return Iterator(digits_); }
+    constexpr Iterator end() const { return Iterator(0); }
+
+private:
+    unsigned digits_;
+};
+constexpr DigitsIn digitsIn(Digits digits)
+{
+    return DigitsIn(digits);
+}
 
 // ---- the techniques, easiest first, by family ----
 
@@ -255,6 +299,7 @@ Found nakedSingle(const Grid& g);
 Found hiddenSingle(const Grid& g);
 Found pointing(const Grid& g);
 Found claiming(const Grid& g);
+Found diagonalIntersection(const Grid& g);
 
 // Subsets (nextstepsubsets.cpp): n of 2, 3 or 4.
 Found nakedSubset(const Grid& g, int n);
@@ -276,6 +321,16 @@ Found simpleColouring(const Grid& g);
 Found xChain(const Grid& g);
 Found xyChain(const Grid& g);
 Found alternatingChain(const Grid& g);
+Found groupedXChain(const Grid& g);
+Found groupedAic(const Grid& g);
+
+// Almost locked sets (nextstepals.cpp).
+Found alsXz(const Grid& g);
+
+// Forcing chains (nextstepforcing.cpp).
+Found cellForcingChain(const Grid& g);
+Found unitForcingChain(const Grid& g);
+Found contradictionForcingChain(const Grid& g);
 
 // The two places of a digit in a unit, when it has exactly two and neither
 // is frozen: one of them holds it.

@@ -110,4 +110,34 @@ Found claiming(const Grid& g)
     return lockedCandidates(g, false, Technique::Claiming);
 }
 
+// On a diagonal board a cell may see every place of a digit in a unit
+// through different units (one place in its row, the other on its
+// diagonal): the digit is in one of those places, so the cell cannot hold
+// it. Without the diagonals such a cell always shares one unit with all the
+// places, and pointing or claiming has found it.
+Found diagonalIntersection(const Grid& g)
+{
+    if (!g.diagonal())
+        return std::nullopt;
+    for (int u = 0; u < g.unitCount(); ++u) {
+        for (int d = 1; d <= 9; ++d) {
+            if (g.knownIn(u, d))
+                continue;
+            const Cells places = g.places(u, d);
+            if (places.size() < 2)
+                continue;
+            Step step;
+            step.eliminations = g.seeingAll(places, d);
+            if (step.eliminations.empty())
+                continue;
+            step.technique = Technique::DiagonalIntersection;
+            step.cells = places.list();
+            step.units = {u};
+            step.digits = bit(d);
+            return step;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace nextstep::grid

@@ -31,7 +31,7 @@ Found nakedSubset(const Grid& g, int n)
                 return false;
             Step step;
             for (int c : g.unitCells(u) & g.openCells() & ~cells) {
-                for (int d : digitList(g.digits(c) & together))
+                for (int d : digitsIn(g.digits(c) & together))
                     step.eliminations.push_back({c, d});
             }
             if (step.eliminations.empty())
@@ -89,7 +89,7 @@ Found hiddenSubset(const Grid& g, int n)
             }
             Step step;
             for (int c : met) {
-                for (int d : digitList(g.candidates(c) & ~chosen))
+                for (int d : digitsIn(g.candidates(c) & ~chosen))
                     step.eliminations.push_back({c, d});
             }
             if (step.eliminations.empty())

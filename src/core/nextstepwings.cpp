@@ -17,11 +17,28 @@ std::array<int, 81> bivalueCells(const Grid& g, int& size)
     return out;
 }
 
-// Two strong links of one digit whose ends on one side see each other: both
-// of those cannot hold it, so one of the other two ends does, and a cell
-// seeing both of those cannot. `kite` picks the two-string kite (a row's
-// link and a column's, joined in a box) over the skyscraper (two rows' or
-// two columns' links, joined in a column or a row).
+// 0 for a row, 1 a column, 2 a diagonal; -1 for a box.
+int lineKind(int unit)
+{
+    return unit < 9 ? 0 : unit < 18 ? 1 : unit >= 27 ? 2 : -1;
+}
+
+// A line (row, column or diagonal) that holds both cells, or -1.
+int sharedLine(const Grid& g, int a, int b)
+{
+    for (int u : g.unitsOf(a)) {
+        if (!isBox(u) && g.unitCells(u).has(b))
+            return u;
+    }
+    return -1;
+}
+
+// Two strong links of one digit, each in a line, whose ends on one side see
+// each other: both of those cannot hold it, so one of the other two ends
+// does, and a cell seeing both of those cannot. `kite` picks the two-string
+// kite (lines of two kinds, a row and a column say, the ends joined in a
+// box) over the skyscraper (two lines of one kind, the ends joined in a
+// line).
 Found twoLinks(const Grid& g, bool kite)
 {
     for (int d = 1; d <= 9; ++d) {
@@ -30,19 +47,19 @@ Found twoLinks(const Grid& g, bool kite)
             for (size_t j = 0; j < links.size(); ++j) {
                 const StrongLink& r = links[i];
                 const StrongLink& s = links[j];
-                if (i == j || r.unit >= 18 || s.unit >= 18)
+                const int rKind = lineKind(r.unit);
+                const int sKind = lineKind(s.unit);
+                if (i == j || rKind < 0 || sKind < 0)
                     continue;
-                const bool parallel = (r.unit < 9) == (s.unit < 9);
-                if (kite ? (parallel || r.unit >= 9) : (!parallel || j < i))
+                if (kite ? rKind >= sKind : (rKind != sKind || j < i))
                     continue;
                 for (const auto& [ra, rb] : {std::pair{r.a, r.b}, std::pair{r.b, r.a}}) {
                     for (const auto& [sa, sb] : {std::pair{s.a, s.b}, std::pair{s.b, s.a}}) {
                         if (ra == sa || ra == sb || rb == sa || rb == sb || !g.sees(ra, sa))
                             continue;
-                        const bool joined =
-                            kite ? boxOf(ra) == boxOf(sa)
-                                 : (r.unit < 9 ? ra % 9 == sa % 9 : ra / 9 == sa / 9);
-                        if (!joined || g.sees(rb, sb))
+                        const int joint = kite ? (boxOf(ra) == boxOf(sa) ? boxOf(ra) : -1)
+                                               : sharedLine(g, ra, sa);
+                        if (joint < 0 || g.sees(rb, sb))
                             continue;
                         Step step;
                         step.eliminations = g.seeingAll(Cells::of(rb) | Cells::of(sb), d);
@@ -50,7 +67,7 @@ Found twoLinks(const Grid& g, bool kite)
                             continue;
                         step.technique = kite ? Technique::TwoStringKite : Technique::Skyscraper;
                         step.cells = {ra, rb, sa, sb};
-                        step.units = {r.unit, s.unit};
+                        step.units = {r.unit, s.unit, joint};
                         step.digits = bit(d);
                         return step;
                     }
@@ -150,7 +167,7 @@ Found wWing(const Grid& g)
             const int c2 = pairs[size_t(j)];
             if (g.digits(c1) != g.digits(c2) || g.sees(c1, c2))
                 continue;
-            for (int x : digitList(g.digits(c1))) {
+            for (int x : digitsIn(g.digits(c1))) {
                 const int y = lowest(g.digits(c1) & ~bit(x));
                 for (const StrongLink& link : strongLinks(g, x)) {
                     if (link.a == c1 || link.a == c2 || link.b == c1 || link.b == c2)
@@ -175,15 +192,15 @@ Found wWing(const Grid& g)
     return std::nullopt;
 }
 
-// Two rows' strong links of one digit (or two columns') with one end each in
-// one column (or row).
+// Two rows' strong links of one digit (or two columns', or the two
+// diagonals') with one end each in one line.
 Found skyscraper(const Grid& g)
 {
     return twoLinks(g, false);
 }
 
-// A row's strong link and a column's of one digit with one end each in one
-// box.
+// A row's strong link and a column's of one digit (or a line's and a
+// diagonal's) with one end each in one box.
 Found twoStringKite(const Grid& g)
 {
     return twoLinks(g, true);

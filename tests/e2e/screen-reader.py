@@ -213,7 +213,7 @@ try:
     check(wait_for(lambda: text_of(by_name["メッセージ"]).startswith("ヒント：")),
           "Ctrl+H names the next step on the message line")
     keys("ctrl+h")
-    explained = lambda: [name for name in controls(app) if name.endswith("消せます")]
+    explained = lambda: [name for name in controls(app) if name.endswith("消せます。")]
     check(wait_for(lambda: explained()), "Ctrl+H again: the explanation is read by its text")
 
     # ---- the sample with the keyboard alone ----
