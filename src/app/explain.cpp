@@ -24,5 +24,6 @@ int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStr
         out << nextstep::explanation(*walked.end.contradiction) << '\n';
     const bool solved = walked.end.solved;
     out << (solved ? "solved " : "stuck ") << walked.steps.size() << " steps\n";
+    out << nextstep::rating(walked) << '\n';
     return solved ? 0 : 1;
 }

@@ -121,12 +121,13 @@ void TestStart::explainAPuzzle()
     QCOMPARE(explainPuzzle(path, false, out, errors), status);
     out.flush();
     errors.flush();
-    const QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
     if (lastLine.isEmpty()) {
         QVERIFY(printed.isEmpty());
         QVERIFY(said.startsWith(QStringLiteral("korvane: ")));
         return;
     }
+    QVERIFY2(lines.takeLast().startsWith(QStringLiteral("難易度：")), qPrintable(printed));
     QVERIFY2(lines.last().startsWith(lastLine), qPrintable(lines.last()));
     int steps = 0;
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
