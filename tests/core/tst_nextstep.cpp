@@ -301,6 +301,8 @@ void TestNextStep::eachTechniqueWhereItIsTheEasiest()
     QVERIFY2(told.endsWith(u'。') && told.contains(says), qPrintable(told));
     for (int cell : found->cells)
         QVERIFY2(told.contains(cellName(cell)), qPrintable(cellName(cell) + u' ' + told));
+    QCOMPARE(forcingProofFault(*found, walked.before[size_t(found - walked.steps.begin())]),
+             QString());
     if (std::any_of(found->units.begin(), found->units.end(), [](int u) { return u >= 27; }))
         QVERIFY2(told.contains(QStringLiteral("対角線")), qPrintable(told));
 }

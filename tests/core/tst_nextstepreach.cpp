@@ -138,8 +138,8 @@ private:
     QRandomGenerator random_;
 };
 
-// Walks the puzzle. Empty when every step keeps the solution; otherwise the
-// first that does not.
+// Walks the puzzle. Empty when every step keeps the solution and every
+// forcing chain's proof holds; otherwise the first step that does not.
 QString unsoundStep(const Puzzle& puzzle, bool diagonal, Walk& walked)
 {
     walked = walk(boardOfGivens(puzzlefile::parseText(puzzle.givens).entries(), diagonal));
@@ -153,6 +153,8 @@ QString unsoundStep(const Puzzle& puzzle, bool diagonal, Walk& walked)
             if (puzzle.solution.at(k.cell) == QChar(u'0' + k.digit))
                 return puzzle.givens + u' ' + name(step.technique) + u' ' + notation(step);
         }
+        if (const QString fault = forcingProofFault(step, walked.before[i]); !fault.isEmpty())
+            return puzzle.givens + u' ' + fault;
     }
     if (walked.end.contradiction)
         return puzzle.givens + QStringLiteral(" contradiction: ") +

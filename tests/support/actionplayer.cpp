@@ -1,6 +1,5 @@
 #include "actionplayer.h"
 
-#include <algorithm>
 #include <bit>
 
 #include <QFile>
@@ -395,21 +394,8 @@ QString checkNextSteps(QByteArrayView bytes)
         if (!nextstep::explanation(step, before).endsWith(u'。'))
             return QStringLiteral("a step not told to its full stop: ") +
                    nextstep::name(step.technique);
-        // A forcing chain's proof: each branch from its assumption, each
-        // deduction from ones before it.
-        if (const auto* forcing = std::get_if<nextstep::Forcing>(&step.pattern)) {
-            for (const nextstep::Branch& branch : forcing->branches) {
-                for (size_t d = 0; d < branch.deductions.size(); ++d) {
-                    const nextstep::Deduction& deduction = branch.deductions[d];
-                    const bool assumed = deduction.reason == nextstep::Deduction::Reason::Assumed;
-                    if (assumed != (d == 0) ||
-                        std::any_of(deduction.from.begin(), deduction.from.end(),
-                                    [&](int f) { return f < 0 || size_t(f) >= d; }))
-                        return QStringLiteral("a forcing chain whose proof does not follow: ") +
-                               nextstep::notation(step);
-                }
-            }
-        }
+        if (const QString fault = forcingProofFault(step, before); !fault.isEmpty())
+            return QStringLiteral("a forcing chain whose proof does not hold: ") + fault;
     }
     if (walked.end.contradiction && nextstep::explanation(*walked.end.contradiction).isEmpty())
         return QStringLiteral("a contradiction told in no words");
