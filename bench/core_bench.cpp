@@ -4,8 +4,10 @@
 // Handlers that change the board run on a fresh copy of a prepared form each
 // iteration; only the handler itself is timed (manual timing), so copying the
 // state back costs nothing in the figures.
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <vector>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -356,37 +358,36 @@ BENCHMARK(BM_KeptRead)->Name("Core/Keep/ReadDocument")->Unit(benchmark::kMicrose
 // ---- the next step ----
 
 // A puzzle's line as the engine starts from it.
-nextstep::Board givensBoard(const char* line)
+nextstep::Board givensBoard(const char* line, bool diagonal = false)
 {
     return nextstep::boardOfGivens(puzzlefile::parseText(QString::fromLatin1(line)).entries(),
-                                   false);
+                                   diagonal);
 }
 
-// The board a walk leaves: where every technique is tried and none applies,
-// the dearest search there is. The puzzle is the dearest of 200 qqwing expert
-// puzzles that the engine cannot finish.
+// The board where the chains stop on the dearest of 200 qqwing expert
+// puzzles that the techniques up to AIC cannot finish: every one of them is
+// tried, and then the harder families, until one applies.
 void BM_NextStepStuck(benchmark::State& state)
 {
-    const nextstep::Walk walked = nextstep::walk(givensBoard(
-        ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8..."));
-    nextstep::Board board = givensBoard(
-        ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8...");
+    const char* puzzle =
+        ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8...";
+    const nextstep::Walk walked =
+        nextstep::walk(givensBoard(puzzle), nextstep::Technique::AlternatingChain);
+    nextstep::Board board = givensBoard(puzzle);
     for (const nextstep::Step& step : walked.steps)
         board = nextstep::applied(board, step);
     for (auto _ : state)
         benchmark::DoNotOptimize(nextstep::next(board));
     if (walked.end.solved)
-        state.SkipWithError("the puzzle was solved");
+        state.SkipWithError("the chains solved the puzzle");
 }
 BENCHMARK(BM_NextStepStuck)->Name("Core/NextStep/StuckExpertBoard")->Unit(benchmark::kMillisecond);
 
-// Each step of one expert puzzle's walk, slowest first: the board before a
-// step of each family up to the wings, and the chains.
-void BM_NextStepOf(benchmark::State& state, nextstep::Technique technique)
+// The board before the first step of `technique` on the puzzle's walk.
+void BM_NextStepOf(benchmark::State& state, const char* puzzle, bool diagonal,
+                   nextstep::Technique technique)
 {
-    const char* puzzle =
-        ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...";
-    const nextstep::Walk walked = nextstep::walk(givensBoard(puzzle));
+    const nextstep::Walk walked = nextstep::walk(givensBoard(puzzle, diagonal));
     size_t at = 0;
     while (at < walked.steps.size() && walked.steps[at].technique != technique)
         ++at;
@@ -397,21 +398,113 @@ void BM_NextStepOf(benchmark::State& state, nextstep::Technique technique)
     for (auto _ : state)
         benchmark::DoNotOptimize(nextstep::next(walked.before[at]));
 }
-BENCHMARK_CAPTURE(BM_NextStepOf, Pointing, nextstep::Technique::Pointing)
+// Puzzles of tst_nextstep's technique table.
+const char* const ExpertPuzzle =
+    ".......782...1.54...724........2.78....3..4..1.......33.478...1.654..........5...";
+const char* const GroupedPuzzle =
+    "53..2.9...24.3..5...9..........1.827...7.........981.............64....91.2.5.43.";
+const char* const AlsPuzzle =
+    "9.4..5...25.6..1..31......8.7...9...4..26......147....7.......2...3..8.6.4.....9.";
+const char* const CellForcingPuzzle =
+    ".47.2....8....1....3....9.2.....5...6..81..5.....4.....7....3.4...9...1.4..27.8..";
+const char* const ForcingPuzzle =
+    ".......4...2..4..1.7..5..9...3..7....4..6....6..1..8...2....1..85.9...6.....8...3";
+const char* const DiagonalPuzzle =
+    "...........5...1.6.3........2..........2..4.1.19.4..5......9....58..6..7...42...8";
+using T = nextstep::Technique;
+BENCHMARK_CAPTURE(BM_NextStepOf, Pointing, ExpertPuzzle, false, T::Pointing)
     ->Name("Core/NextStep/Pointing")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_NextStepOf, XYWing, nextstep::Technique::XYWing)
+BENCHMARK_CAPTURE(BM_NextStepOf, XYWing, ExpertPuzzle, false, T::XYWing)
     ->Name("Core/NextStep/XYWing")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_NextStepOf, WWing, nextstep::Technique::WWing)
+BENCHMARK_CAPTURE(BM_NextStepOf, WWing, ExpertPuzzle, false, T::WWing)
     ->Name("Core/NextStep/WWing")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_NextStepOf, XYChain, nextstep::Technique::XYChain)
+BENCHMARK_CAPTURE(BM_NextStepOf, XYChain, ExpertPuzzle, false, T::XYChain)
     ->Name("Core/NextStep/XYChain")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_NextStepOf, AIC, nextstep::Technique::AlternatingChain)
+BENCHMARK_CAPTURE(BM_NextStepOf, AIC, ExpertPuzzle, false, T::AlternatingChain)
     ->Name("Core/NextStep/AlternatingChain")
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, DiagonalIntersection, DiagonalPuzzle, true,
+                  T::DiagonalIntersection)
+    ->Name("Core/NextStep/DiagonalIntersection")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, GroupedXChain, GroupedPuzzle, false, T::GroupedXChain)
+    ->Name("Core/NextStep/GroupedXChain")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, AlsXz, AlsPuzzle, false, T::AlsXz)
+    ->Name("Core/NextStep/AlsXz")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, CellForcing, CellForcingPuzzle, false, T::CellForcingChain)
+    ->Name("Core/NextStep/CellForcingChain")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, UnitForcing, ForcingPuzzle, false, T::UnitForcingChain)
+    ->Name("Core/NextStep/UnitForcingChain")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_NextStepOf, Contradiction, ForcingPuzzle, false, T::ContradictionForcingChain)
+    ->Name("Core/NextStep/ContradictionForcingChain")
+    ->Unit(benchmark::kMicrosecond);
+
+// The slowest step of a set in tests/data: the set's dearest puzzles (found
+// by timing every step of every walk, best of three), each step's board
+// timed again at the start, the slowest measured.
+void BM_NextStepWorst(benchmark::State& state, const std::vector<const char*>* puzzles,
+                      bool diagonal)
+{
+    nextstep::Board worst;
+    double slowest = -1;
+    for (const char* puzzle : *puzzles) {
+        const nextstep::Walk walked = nextstep::walk(givensBoard(puzzle, diagonal));
+        for (const nextstep::Board& board : walked.before) {
+            double best = 1e9;
+            for (int i = 0; i < 3; ++i) {
+                const auto start = Clock::now();
+                benchmark::DoNotOptimize(nextstep::next(board));
+                best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+            }
+            if (best > slowest) {
+                slowest = best;
+                worst = board;
+            }
+        }
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(nextstep::next(worst));
+}
+const std::vector<const char*> WorstTop95 = {
+    ".5..9....1.....6.....3.8.....8.4...9514.......3....2..........4.8...6..77..15..6.",
+    "9.4..5...25.6..1..31......8.7...9...4..26......147....7.......2...3..8.6.4.....9.",
+    "..8.9.1...6.5...2......6....3.1.7.5.........9..4...3...5....2...7...3.8.2..7....4",
+};
+const std::vector<const char*> WorstSeventeen = {
+    ".5.....6....32.......1.......4.....2......7.3.9...5........4.8.7.3......21.......",
+    "71..........5....89..........2.3...4....17....6...9.........93.......1....86.....",
+    "..1...7......35........8..........85..46.............25......1..3.7..9..28.......",
+};
+const std::vector<const char*> WorstDiagonal = {
+    "..2..18.....7.9......2.......61......8....3..3........4.......8......47.2....7...",
+    "......1356................8......3..4.86.......2....1982..........57....1......4.",
+    "...9......794..5..36...14..................756.75.3....9.3.6........9..8.........",
+};
+const std::vector<const char*> WorstExpert = {
+    "....5..16.....6..2....4.97...8..1.5......2.6..5..9.....2..8...4..1...6..7.5..9...",
+    "..9....47.....26...4....1...9...15....7........152...6...2.59.8....4..6..1.97.2..",
+    "3.6.12.........6..74...5.1....3.7.....3....2.....54..11...7....5..46...9.62.....4",
+};
+BENCHMARK_CAPTURE(BM_NextStepWorst, Top95, &WorstTop95, false)
+    ->Name("Core/NextStep/Worst/Top95")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextStepWorst, Seventeen, &WorstSeventeen, false)
+    ->Name("Core/NextStep/Worst/SeventeenGivens")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextStepWorst, Diagonal, &WorstDiagonal, true)
+    ->Name("Core/NextStep/Worst/MinimalDiagonal")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextStepWorst, Expert, &WorstExpert, false)
+    ->Name("Core/NextStep/Worst/QqwingExpert")
+    ->Unit(benchmark::kMillisecond);
 
 // ---- the exact solver ----
 

@@ -55,6 +55,10 @@ MW, FE, MB = ("src/window/mainwindow.cpp", "src/window/formevents.cpp",
 AC = "src/window/boxaccessible.cpp"
 KS, BK = "src/core/keptstate.cpp", "src/core/boardkeeper.cpp"
 NS = "src/core/nextstep.cpp"
+NSS, NSU, NSF, NSW, NSC = ("src/core/nextstepsingles.cpp", "src/core/nextstepsubsets.cpp",
+                           "src/core/nextstepfish.cpp", "src/core/nextstepwings.cpp",
+                           "src/core/nextstepchains.cpp")
+NSA, NSO = "src/core/nextstepals.cpp", "src/core/nextstepforcing.cpp"
 
 MUTANTS = [
     # ---- the engine ----
@@ -390,18 +394,69 @@ MUTANTS = [
     Mutant(MW, "chordKeys_ = port_.keysHeldAtClose();", "chordKeys_.clear();",
            "the Return that answered runs the cell's key-up handler over the board put back"),
     # ---- the next step ----
-    Mutant(NS, "if (places.size() != 1 || g.frozen(places[0]))",
-           "if (places.size() > 2 || g.frozen(places[0]))",
+    Mutant(NSS, "if (places.size() != 1 || g.frozen(places.first()))",
+           "if (places.size() > 2 || g.frozen(places.first()))",
            "a digit with two places left is placed in the first"),
-    Mutant(NS, "if (count(together) != n)", "if (count(together) > n + 1)",
+    Mutant(NSU, "if (count(together) != n)", "if (count(together) > n + 1)",
            "n cells of n + 1 digits are taken for a naked subset"),
-    Mutant(NS, "if (b == p || b == a || !g.sees(b, p))", "if (b == p || b == a)",
+    Mutant(NSW, "if (b == p || b == a || !g.sees(b, p))", "if (b == p || b == a)",
            "an XY-Wing pincer that does not see the pivot"),
-    Mutant(NS, "if (isTrue || depth[size_t(reached)] < 3 || m == start)",
+    Mutant(NSC, "if (isTrue || depth[size_t(reached)] < 3 || m == start)",
            "if (depth[size_t(reached)] < 3 || m == start)",
            "a chain's end reached false is taken as true"),
     Mutant(NS, "if (seen[size_t(d)] < 0 && g.places(u, d).empty())", "if (false)",
            "a unit with no place for a digit is not named"),
+    Mutant(NS, "{Technique::Pointing, pointing},", "{Technique::Claiming, pointing},",
+           "pointing is tagged as claiming, so a walk told to stop at pointing never points"),
+    # behaviours found untested by hand-made faults: each a row of the technique table
+    Mutant(NSF, "                Step step;\n                for (int k = 0; k < 9; ++k) {",
+           "                Step step;\n                for (int k = 0; k < 8; ++k) {",
+           "a fish never clears its ninth cover line"),
+    Mutant(NSF, "k < 3 * bandOfLines + 3; ++k", "k < 3 * bandOfLines + 2; ++k",
+           "a finned fish never clears the third line of its fin's box"),
+    Mutant(NSS, "for (int b = 0; b < g.unitCount(); ++b) {", "for (int b = 0; b < 27; ++b) {",
+           "locked candidates never point into a diagonal"),
+    Mutant(NS, "    {Technique::NakedSingle, nakedSingle},\n    {Technique::HiddenSingle, hiddenSingle},",
+           "    {Technique::HiddenSingle, hiddenSingle},\n    {Technique::NakedSingle, nakedSingle},",
+           "a hidden single comes before a naked single"),
+    Mutant(NS, "const bool frozen = board.decided[size_t(c)] && count(d) != 1;",
+           "const bool frozen = board.decided[size_t(c)] && count(d) > 1;",
+           "a decided cell whose text holds no digit is a cell without a digit"),
+    Mutant(C, "board.decided[i] = decided[i] == 1;", "board.decided[i] = false;",
+           "the hint's board marks every decided cell undecided"),
+    Mutant(NSW, "step.eliminations =\n                    g.seeingAll(Cells::of(p) | Cells::of(a) | Cells::of(b), lowest(z));",
+           "step.eliminations =\n                    g.seeingAll(Cells::of(p) | Cells::of(a) | Cells::of(b), lowest(z));\n"
+           "                if (step.eliminations.size() > 1)\n                    step.eliminations.resize(1);",
+           "an XYZ-Wing removes only the first candidate it could"),
+    # the families for the hardest puzzles and the diagonals
+    Mutant(NSS, "    if (!g.diagonal())\n        return std::nullopt;\n    for (int u",
+           "    if (true)\n        return std::nullopt;\n    for (int u",
+           "no cell that sees every place of a digit through a diagonal"),
+    Mutant(NSF, "return g.diagonal() ? diagonalFish(g, n, names[n - 2]) : std::nullopt;",
+           "return g.diagonal() && false ? diagonalFish(g, n, names[n - 2]) : std::nullopt;",
+           "no fish with a diagonal among its lines"),
+    Mutant(NSW, "unit >= 27 ? 2 : -1", "-1", "no skyscraper or kite with a diagonal's link"),
+    Mutant(NSC, "        if (grouped) {\n            for (int d = 1; d <= 9; ++d) {",
+           "        if (false) {\n            for (int d = 1; d <= 9; ++d) {",
+           "grouped chains without their grouped nodes"),
+    Mutant(NSC, "seen.contains(cells_[m])", "(seen & cells_[m]).any()",
+           "a grouped node seen in part is taken as weakly linked"),
+    Mutant(NSA, "a.seeing[size_t(x)].contains(b.holding[size_t(x)])",
+           "(a.seeing[size_t(x)] & b.holding[size_t(x)]).any()",
+           "a common digit seen only in part is taken as restricted"),
+    Mutant(NSA, "if (count(restricted) == 1) {", "if (true) {",
+           "doubly linked sets remove only what one restricted digit allows"),
+    Mutant(NSO, "if (left.size() == 1 && !g_->frozen(left.first()))",
+           "if (left.size() <= 2 && !g_->frozen(left.first()))",
+           "a forcing branch places a digit that has two places left"),
+    Mutant(NSO, "removed &= b->removed(d);", "removed |= b->removed(d);",
+           "a removal in one branch of a forcing chain is taken for all"),
+    Mutant(NSO, "(atPlaced ? step.eliminations : step.placements).push_back(at);",
+           "(atPlaced ? step.placements : step.eliminations).push_back(at);",
+           "a contradiction proves the assumption instead of its opposite"),
+    Mutant(NSO, "            for (int cause : causesOf(f))\n                need(cause);",
+           "            for (int cause : causesOf(f))\n                (void)cause;",
+           "a forcing chain's proof leaves out what its deductions follow from"),
     Mutant(C, "        Text1[i].Text = text[i];\n        Text1_KeyUp(i, 0, 0);",
            "        Text1[i].Text = text[i];\n        candidates[i] = text[i];",
            "the hint's step is made without the typed-edit path, so 元に戻す cannot undo it"),
@@ -413,7 +468,7 @@ MUTANTS = [
 ]
 
 CORE_TESTS = ["tst_cells", "tst_engine", "tst_commands", "tst_storage", "tst_puzzlefile",
-              "tst_keptstate", "tst_fuzz_corpus", "tst_nextstep", "tst_oracle"]
+              "tst_keptstate", "tst_fuzz_corpus", "tst_nextstep", "tst_oracle", "tst_nextstepreach"]
 WINDOW_TESTS = ["tst_viewrules", "tst_messagebox", "tst_window", "tst_look", "tst_gestures",
                 "screen-reader"]
 TEST_FOLDER = {name: "tests/core" for name in CORE_TESTS}

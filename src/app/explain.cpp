@@ -44,6 +44,7 @@ int explainPuzzle(const QString& path, bool diagonal, QTextStream& out, QTextStr
             << steps << QStringLiteral("手）\n");
     else
         out << (walked.end.solved ? "solved " : "stuck ") << steps << " steps\n";
+    out << nextstep::rating(walked) << '\n';
     if (notOne)
         return 3;
     return walked.end.solved ? 0 : 1;

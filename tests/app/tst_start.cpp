@@ -22,9 +22,10 @@ Q_DECLARE_METATYPE(Language)
 
 namespace {
 
-// An expert puzzle whose one solution the next step cannot reach.
-const QByteArray StuckExpert =
-    ".7.3....9...159.......7.4...2...1..5.....27.8.9158..4............4...2...529.8...\n";
+// A puzzle whose one solution the next step cannot reach: a minimal
+// diagonal one, worked as a diagonal puzzle.
+const QByteArray StuckPuzzle =
+    "9....1...8..2......1.7.6......8..1.........42......7..3.....26...........791.....\n";
 const QByteArray TwoFivesInRowOne = "5.......5" + QByteArray(72, '.') + "\n";
 const QByteArray FourGivens =
     "1....2..." + QByteArray(27, '.') + "....3...." + QByteArray(27, '.') + "........4\n";
@@ -206,9 +207,9 @@ void TestStart::explainAPuzzle_data()
     QTest::newRow("solved") << solved << en << 0 << QString() << "solved" << name << asIs;
     QTest::newRow("solved, Japanese")
         << solved << ja << 0 << QString() << "解けました（" << name << asIs;
-    QTest::newRow("stuck") << StuckExpert << en << 1 << QString() << "stuck" << name << asIs;
+    QTest::newRow("stuck") << StuckPuzzle << en << 1 << QString() << "stuck" << name << asIs;
     QTest::newRow("stuck, Japanese")
-        << StuckExpert << ja << 1 << QString() << "行き詰まりました（" << name << asIs;
+        << StuckPuzzle << ja << 1 << QString() << "行き詰まりました（" << name << asIs;
     QTest::newRow("two 5s in row 1") << TwoFivesInRowOne << en << 3 << "解がありません"
                                      << "stuck 0 steps" << name << asIs;
     QTest::newRow("two 5s in row 1, Japanese") << TwoFivesInRowOne << ja << 3 << "解がありません"
@@ -266,7 +267,7 @@ void TestStart::explainAPuzzle()
     QString said;
     QTextStream out(&printed);
     QTextStream errors(&said);
-    QCOMPARE(explainPuzzle(path, false, out, errors, language), status);
+    QCOMPARE(explainPuzzle(path, file == StuckPuzzle, out, errors, language), status);
     out.flush();
     errors.flush();
     if (status == 2) {
@@ -278,6 +279,7 @@ void TestStart::explainAPuzzle()
     QStringList lines = printed.split(u'\n', Qt::SkipEmptyParts);
     if (!firstLine.isEmpty())
         QCOMPARE(lines.takeFirst(), firstLine);
+    QVERIFY2(lines.takeLast().startsWith(QStringLiteral("難易度：")), qPrintable(printed));
     QVERIFY2(lines.last().startsWith(lastLine), qPrintable(lines.last()));
     int steps = 0;
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {

@@ -444,8 +444,11 @@ QString checkNextSteps(QByteArrayView bytes)
                 return QStringLiteral("%1 changes %2 in a cell that cannot")
                     .arg(nextstep::name(step.technique), nextstep::notation(step));
         }
-        if (nextstep::explanation(step, before).isEmpty())
-            return QStringLiteral("a step told in no words");
+        if (!nextstep::explanation(step, before).endsWith(u'。'))
+            return QStringLiteral("a step not told to its full stop: ") +
+                   nextstep::name(step.technique);
+        if (const QString fault = forcingProofFault(step, before); !fault.isEmpty())
+            return QStringLiteral("a forcing chain whose proof does not hold: ") + fault;
     }
     if (walked.end.contradiction && nextstep::explanation(*walked.end.contradiction).isEmpty())
         return QStringLiteral("a contradiction told in no words");

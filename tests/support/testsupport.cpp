@@ -3,6 +3,7 @@
 #include "layout.h"
 
 #include <algorithm>
+#include <bit>
 
 #include <QFile>
 #include <QProcess>
@@ -189,6 +190,99 @@ QString solutionFault(const QString& grid, bool diagonal)
             return QStringLiteral("unit %1 holds %2").arg(u).arg(seen);
     }
     return QString();
+}
+
+QString forcingProofFault(const nextstep::Step& step, const nextstep::Board& board)
+{
+    using nextstep::Deduction;
+    const auto* forcing = std::get_if<nextstep::Forcing>(&step.pattern);
+    if (!forcing)
+        return {};
+    const int unitCount = board.diagonal ? 29 : 27;
+    const auto inUnit = [](int u, int c) {
+        const units::Unit& cells = units::all[size_t(u)];
+        return std::find(cells.begin(), cells.end(), c) != cells.end();
+    };
+    const auto sees = [&](int a, int b) {
+        for (int u = 0; u < unitCount; ++u) {
+            if (a != b && inUnit(u, a) && inUnit(u, b))
+                return true;
+        }
+        return false;
+    };
+    for (const nextstep::Branch& branch : forcing->branches) {
+        // Each cell's digits as the branch has them; frozen cells (decided,
+        // not one digit) may hold any and are never touched.
+        std::array<nextstep::Digits, 81> digits = board.digits;
+        std::array<int, 81> placed{};
+        const auto frozen = [&](int c) {
+            return board.decided[size_t(c)] &&
+                   std::popcount(unsigned(board.digits[size_t(c)])) != 1;
+        };
+        const auto place = [&](int c, int d) {
+            digits[size_t(c)] = nextstep::bit(d);
+            placed[size_t(c)] = d;
+            for (int p = 0; p < 81; ++p) {
+                if (sees(c, p) && !frozen(p) && !placed[size_t(p)])
+                    digits[size_t(p)] &= nextstep::Digits(~nextstep::bit(d));
+            }
+        };
+        for (size_t i = 0; i < branch.deductions.size(); ++i) {
+            const Deduction& d = branch.deductions[i];
+            const nextstep::Digits one = nextstep::bit(d.digit);
+            bool follows = true;
+            switch (d.reason) {
+            case Deduction::Reason::Assumed:
+                follows = i == 0 && (digits[size_t(d.cell)] & one);
+                break;
+            case Deduction::Reason::OnlyDigit:
+                follows = digits[size_t(d.cell)] == one;
+                break;
+            case Deduction::Reason::OnlyPlace:
+                for (int c : units::all[size_t(d.unit)])
+                    follows = follows && (c == d.cell ? (digits[size_t(c)] & one) != 0
+                                                      : frozen(c) || placed[size_t(c)] ||
+                                                            !(digits[size_t(c)] & one));
+                break;
+            case Deduction::Reason::Seen: {
+                const Deduction& by = branch.deductions.at(size_t(d.from.at(0)));
+                follows =
+                    by.placed && (d.unit < 0 ? by.cell == d.cell
+                                             : inUnit(d.unit, by.cell) && inUnit(d.unit, d.cell));
+                break;
+            }
+            }
+            if (!follows)
+                return QStringLiteral("%1: deduction %2 does not follow")
+                    .arg(nextstep::notation(step))
+                    .arg(i);
+            if (d.placed)
+                place(d.cell, d.digit);
+            else
+                digits[size_t(d.cell)] &= nextstep::Digits(~one);
+        }
+        if (const auto& c = branch.contradiction) {
+            bool holds = false;
+            if (c->kind == nextstep::Contradiction::Kind::EmptyCell) {
+                holds = digits[size_t(c->cell)] == 0;
+            } else {
+                holds = true;
+                for (int cell : units::all[size_t(c->unit)])
+                    holds =
+                        holds && !frozen(cell) && !(digits[size_t(cell)] & nextstep::bit(c->digit));
+            }
+            if (!holds)
+                return nextstep::notation(step) + QStringLiteral(": no such contradiction");
+            continue;
+        }
+        const Deduction& last = branch.deductions.back();
+        const nextstep::Candidate result =
+            step.placements.empty() ? step.eliminations.at(0) : step.placements.at(0);
+        if (last.cell != result.cell || last.digit != result.digit ||
+            last.placed != step.eliminations.empty())
+            return nextstep::notation(step) + QStringLiteral(": a branch ends elsewhere");
+    }
+    return {};
 }
 
 QStringList controlNames()

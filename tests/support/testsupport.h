@@ -110,6 +110,12 @@ QString decidedTextViolation(const Korvane& before, const Korvane& after, int ed
 // `diagonal` both long diagonals) holds 1 to 9 once; otherwise what is wrong.
 QString solutionFault(const QString& grid, bool diagonal);
 
+// Empty when the step is no forcing chain, or when its proof holds: read
+// again on `board` from each branch's assumption, every deduction follows by
+// the reason it gives from the ones before, each branch ends in the step's
+// result or in the contradiction it names. Otherwise what does not follow.
+QString forcingProofFault(const nextstep::Step& step, const nextstep::Board& board);
+
 // The controls by the names the window gives their widgets ("Text1_40",
 // "Text2_10", "Text3", "Text9_1"), in the order the form declares them.
 QStringList controlNames();
