@@ -1,8 +1,7 @@
 #include "keychords.h"
 
-#include <algorithm>
-
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -60,7 +59,6 @@ void KeyChords::commandGiven()
 {
     for (Held& held : held_)
         held.command = true;
-    commandTime_ = latestTime_;
 }
 
 bool KeyChords::releaseIsTyping(int cell) const
@@ -70,6 +68,14 @@ bool KeyChords::releaseIsTyping(int cell) const
 
 bool KeyChords::eventFilter(QObject* watched, QEvent* event)
 {
+    // Keys released while the application is not active come to no one:
+    // what is held is forgotten.
+    if (event->type() == QEvent::ApplicationStateChange &&
+        static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive) {
+        held_.clear();
+        return false;
+    }
     // Every shortcut, whether an action's or a QShortcut's.
     if (event->type() == QEvent::Shortcut) {
         commandGiven();
@@ -113,20 +119,19 @@ void KeyChords::press(const QKeyEvent* key, const QWidget* to)
         return;
     lastPress_ = Seen::of(key);
     lastRelease_ = {};
-    latestTime_ = std::max(latestTime_, quint64(key->timestamp()));
     const quint64 id = keyId(key);
-    // A key's override and its press follow one another with the same time.
     const auto found = held_.find(id);
-    const bool sameKeyPress = found != held_.end() && found->override &&
-                              key->type() == QEvent::KeyPress &&
-                              found->timestamp == key->timestamp();
-    // Where the press itself went is where the key was pressed.
-    if (sameKeyPress) {
+    if (found == held_.end()) {
+        held_.insert(id, {to ? cellOf_(to) : -1, false, key->type() == QEvent::ShortcutOverride});
+    } else if (found->override && key->type() == QEvent::KeyPress) {
+        // The press after its override: where the press itself went is
+        // where the key was pressed.
         found->override = false;
         found->cell = to ? cellOf_(to) : -1;
-    } else
-        held_.insert(id, {to ? cellOf_(to) : -1, false, key->timestamp(),
-                          key->type() == QEvent::ShortcutOverride});
+    }
+    // Any other press of a key still down is the same press again: with a
+    // screen reader on, a key goes to the reader and comes back later, after
+    // a shortcut pressed after it has been taken. It stays the command's.
     if (movesOrPresses(key))
         commandGiven();
 }
@@ -137,7 +142,6 @@ void KeyChords::release(const QKeyEvent* key, const QWidget* to)
         return;
     lastRelease_ = Seen::of(key);
     lastPress_ = {};
-    latestTime_ = std::max(latestTime_, quint64(key->timestamp()));
     const auto found = held_.constFind(keyId(key));
     const int cell = to ? cellOf_(to) : -1;
     typedIn_ = found != held_.cend() && !found->command && found->cell == cell ? cell : -1;

@@ -41,9 +41,8 @@ private:
     void release(const QKeyEvent* key, const QWidget* to);
 
     struct Held {
-        int cell = -1;         // where the press went; -1 outside the cells
-        bool command = false;  // a command was given while it was down
-        quint64 timestamp = 0;
+        int cell = -1;          // where the press went; -1 outside the cells
+        bool command = false;   // a command was given while it was down
         bool override = false;  // seen as an override, its press still to come
     };
     // One key event, to know it again when it is seen once more.
@@ -60,8 +59,4 @@ private:
     Seen lastPress_;
     Seen lastRelease_;
     int typedIn_ = -1;  // the cell the last release typed in, or -1
-    // The time of the newest key event, and of the one a command was last
-    // given with.
-    quint64 latestTime_ = 0;
-    quint64 commandTime_ = 0;
 };

@@ -113,6 +113,7 @@ private slots:
     void keysThatClick();
     void onlyTypingEdits_data();
     void onlyTypingEdits();
+    void aKeyHandedBackStaysTheCommands();
     void spaceClicksOncePerPress();
     void altArrowsMoveBetweenCells_data();
     void altArrowsMoveBetweenCells();
@@ -796,6 +797,30 @@ void TestWindow::onlyTypingEdits()
     QCOMPARE(window->form().restorePending, int(edit));
     QCOMPARE(window->form().Text10.Text,
              edit ? QStringLiteral("元に戻す") : QStringLiteral("連続消去"));
+}
+
+// With a screen reader on, a key press goes to the reader and comes back
+// later, after a shortcut pressed after it: Ctrl's second press and its
+// release are still Ctrl+H's, no typing.
+void TestWindow::aKeyHandedBackStaysTheCommands()
+{
+    window->form().PastePuzzle(puzzles::SinglesGivens);
+    window->mirror();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    box("Text1_40")->takeFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(box("Text1_40")->hasKeyboard());
+    QWidget* cell = QApplication::focusWidget();
+    QWindow* platform = window->windowHandle();
+    QTest::simulateEvent(platform, true, Qt::Key_Control, Qt::NoModifier, QString(), false);
+    QTest::simulateEvent(platform, true, Qt::Key_H, Qt::ControlModifier, QString(), false);
+    QTest::simulateEvent(platform, false, Qt::Key_H, Qt::ControlModifier, QString(), false);
+    QCOMPARE(window->hintStage(), 1);
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    QApplication::sendEvent(cell, &again);
+    QTest::simulateEvent(platform, false, Qt::Key_Control, Qt::ControlModifier, QString(), false);
+    QCOMPARE(window->form().restorePending, 0);
+    QCOMPARE(window->hintStage(), 1);
 }
 
 // Each Space clicks a button once: the second as the first, a held one no
