@@ -5,9 +5,11 @@
 // only the copy to the screen is left out.
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <memory>
 #include <optional>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QTemporaryDir>
@@ -18,6 +20,7 @@
 
 #include "benchsupport.h"
 #include "boardkeeper.h"
+#include "boxaccessible.h"
 #include "boxtext.h"
 #include "mainwindow.h"
 #include "textboxwidget.h"
@@ -466,6 +469,31 @@ KORVANE_FULL_BOX(MixedScripts);
 KORVANE_FULL_BOX(FullWidthDigits);
 // A million characters on the clipboard, pasted over a cell's candidates: the
 // cell takes what fits.
+// A screen reader's questions with offsets no box has, on a cell full of
+// typing: each is answered from the box's own text (1000 characters), not
+// from the offsets asked (2^31 of them).
+void BM_HostileTextQuestions(benchmark::State& state)
+{
+    MainWindow window;
+    window.form().Text1[40].Text = QString(1000, u'5');
+    window.mirror();
+    QAccessibleInterface* reader =
+        QAccessible::queryAccessibleInterface(window.boxNamed("Text1_40"));
+    QAccessibleTextInterface* text = reader->textInterface();
+    const int huge = std::numeric_limits<int>::max();
+    int start = 0, end = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(rangeExtents(text, 0, huge));
+        benchmark::DoNotOptimize(text->textAtOffset(huge, QAccessible::WordBoundary, &start, &end));
+        benchmark::DoNotOptimize(text->characterRect(huge));
+        benchmark::DoNotOptimize(text->text(-huge, huge));
+        benchmark::DoNotOptimize(text->attributes(huge, &start, &end));
+    }
+}
+BENCHMARK(BM_HostileTextQuestions)
+    ->Name("View/HostileTextQuestions")
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK_CAPTURE(BM_PasteOverFullBox, HugeClipboard, Fill::Digits, "Text1_40")
     ->Name("View/FullBox/PasteMillionIntoCell/Digits")
     ->Arg(1'000'000)

@@ -2,9 +2,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QMetaObject>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "boxeditor.h"
 #include "boxpicture.h"
@@ -150,6 +155,8 @@ public:
 
     QRect characterRect(int offset) const override
     {
+        if (offset < 0 || offset >= characterCount())
+            return {};
         if (QAccessibleTextInterface* editor = editorText())
             return editor->characterRect(offset);
         const QRectF place = box()->picture().characterRect(offset);
@@ -298,6 +305,123 @@ void speakForEditors(QAccessibleEvent* event)
 
 }  // namespace
 
+namespace {
+
+// ---- questions answered before Qt's bridge sees them ----
+
+// Qt's bridge to AT-SPI answers a text's range extents by asking for the
+// place of every offset in the range, whatever its size (2^31 of them for a
+// hostile or careless client), and copies a whole text to edit a box that
+// takes no typing, only to drop it. The bridge's object for the
+// application's accessible objects is wrapped so that the boxes answer
+// those calls themselves first, in time bounded by their own text.
+class BoundedQuestions : public QDBusVirtualObject {
+public:
+    explicit BoundedQuestions(QDBusVirtualObject* bridge) : bridge_(bridge) {}
+
+    QString introspect(const QString& path) const override { return bridge_->introspect(path); }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (QAccessibleInterface* reader = boxAt(message.path())) {
+            if (message.interface() == u"org.a11y.atspi.Text" &&
+                message.member() == u"GetRangeExtents")
+                return answerRangeExtents(reader, message, connection);
+            if (message.interface() == u"org.a11y.atspi.EditableText" &&
+                message.member() != u"CopyText" && !reader->editableTextInterface()) {
+                connection.send(message.createReply(false));
+                return true;
+            }
+        }
+        return bridge_->handleMessage(message, connection);
+    }
+
+private:
+    // The box an object path of the bridge names, or nullptr.
+    static QAccessibleInterface* boxAt(const QString& path)
+    {
+        static const QString prefix = QStringLiteral("/org/a11y/atspi/accessible/");
+        if (!path.startsWith(prefix))
+            return nullptr;
+        bool number = false;
+        const uint id = QStringView(path).sliced(prefix.size()).toUInt(&number);
+        QAccessibleInterface* reader = number ? QAccessible::accessibleInterface(id) : nullptr;
+        return reader && reader->isValid() && qobject_cast<TextBoxWidget*>(reader->object())
+                   ? reader
+                   : nullptr;
+    }
+
+    static bool answerRangeExtents(QAccessibleInterface* reader, const QDBusMessage& message,
+                                   const QDBusConnection& connection)
+    {
+        const QList<QVariant> arguments = message.arguments();
+        if (arguments.size() < 3)
+            return false;
+        QRect rect = ::rangeExtents(reader->textInterface(), arguments.at(0).toInt(),
+                                    arguments.at(1).toInt());
+        if (!rect.isNull()) {
+            // As the bridge gives it: on the screen, in the window, or in the
+            // parent.
+            const uint coordinates = arguments.at(2).toUInt();
+            QAccessibleInterface* around = nullptr;
+            if (coordinates == 1) {
+                for (around = reader->parent(); around && around->role() != QAccessible::Window;)
+                    around = around->parent();
+            } else if (coordinates == 2) {
+                around = reader->parent();
+            }
+            if (around)
+                rect.translate(-around->rect().topLeft());
+        } else {
+            rect = QRect(-1, -1, 0, 0);
+        }
+        connection.send(
+            message.createReply(QList<QVariant>{rect.x(), rect.y(), rect.width(), rect.height()}));
+        return true;
+    }
+
+    QDBusVirtualObject* bridge_;
+};
+
+// Puts the wrapper round the bridge's object once the bridge has connected
+// to the accessibility bus; true when it is in place.
+bool boundQuestions()
+{
+    static bool bound = false;
+    if (bound)
+        return true;
+    // The bridge's connection and the path its object answers under.
+    QDBusConnection bus(QStringLiteral("a11y"));
+    const QString path = QStringLiteral("/org/a11y/atspi/accessible");
+    if (!bus.isConnected())
+        return false;
+    auto* bridge = qobject_cast<QDBusVirtualObject*>(bus.objectRegisteredAt(path));
+    if (!bridge)
+        return false;
+    auto* wrapper = new BoundedQuestions(bridge);
+    wrapper->setParent(bridge);
+    bus.unregisterObject(path, QDBusConnection::UnregisterTree);
+    bound = bus.registerVirtualObject(path, wrapper, QDBusConnection::SubPath);
+    if (!bound)
+        bus.registerVirtualObject(path, bridge, QDBusConnection::SubPath);
+    return bound;
+}
+
+}  // namespace
+
+QRect rangeExtents(QAccessibleTextInterface* text, int start, int end)
+{
+    const int length = text->characterCount();
+    if (end == -1)
+        end = length;
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, 0, length);
+    QRect rect;
+    for (int at = start; at < end; ++at)
+        rect |= text->characterRect(at);
+    return rect;
+}
+
 void makeNotice(QWidget* notice)
 {
     notice->setProperty(AnnouncesProperty, true);
@@ -317,6 +441,15 @@ void installBoxAccessibility()
     static const bool installed = [] {
         QAccessible::installFactory(boxAccessible);
         handedOnTo = QAccessible::installUpdateHandler(speakForEditors);
+        // The bridge connects to the bus a moment after the start, if a
+        // screen reader is there at all.
+        auto* waiting = new QTimer(qApp);
+        waiting->setInterval(100);
+        QObject::connect(waiting, &QTimer::timeout, waiting, [waiting, tries = 0]() mutable {
+            if (boundQuestions() || ++tries > 600)
+                waiting->deleteLater();
+        });
+        waiting->start();
         return true;
     }();
     Q_UNUSED(installed);

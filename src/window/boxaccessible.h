@@ -23,8 +23,17 @@
 // as a screen reader would.
 void installBoxAccessibility();
 
+class QAccessibleTextInterface;
+class QRect;
 class QString;
 class QWidget;
+
+// The place on the screen of the characters from `start` to `end` (-1: the
+// end) of a box's text, as a screen reader asks for it; offsets outside the
+// text are taken as its nearest end, so the cost is bounded by the text's
+// length. A null rectangle for an empty range. A reader's call for it goes
+// here rather than to Qt's bridge, which asks for every offset in the range.
+QRect rangeExtents(QAccessibleTextInterface* text, int start, int end);
 
 // Makes `notice` a notice to a screen reader: an object a reader speaks,
 // without the keyboard going to it, whenever announce() shows it with a new

@@ -188,6 +188,18 @@ try:
     check(message is not None and text_of(message).startswith("使用方法") and
           message.get_name() == text_of(message), "the message line is a label named by its text")
 
+    # ---- questions of a careless or hostile client ----
+    # Answered by the box from its own text, whatever the range asked: the
+    # program goes on answering.
+    Atspi.set_timeout(30000, 30000)
+    whole = Atspi.Text.get_range_extents(cell(1, 1), 0, 2**31 - 1, Atspi.CoordType.SCREEN)
+    check(0 < whole.width < 200 and 0 < whole.height < 200,
+          f"the range 0..2^31-1 of a cell is the cell's text ({whole.width}x{whole.height})")
+    button = by_name["全部取消"]
+    check(not Atspi.EditableText.insert_text(button, 0, "1" * 10**6, 10**6) and
+          text_of(button) == "全部\n取消\n", "a million characters inserted in a button: refused")
+    check(text_of(cell(1, 1)) == "123456789", "the program answers afterwards")
+
     # ---- a placement through actions alone ----
     heard.clear()
     press(by_name["数字5"])

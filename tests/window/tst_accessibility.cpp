@@ -3,11 +3,14 @@
 // events a reader follows. It runs on X with an accessibility bus, so that
 // accessibility is on, with a recorder installed before the first box: it
 // hears what the platform's bridge would.
+#include <limits>
+
 #include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
 
+#include "boxaccessible.h"
 #include "gestures.h"
 #include "puzzles.h"
 
@@ -72,6 +75,8 @@ private slots:
     void textQuestions_data();
     void textQuestions();
     void newsIsAnnounced();
+    void hostileOffsets_data();
+    void hostileOffsets();
     void eventsAReaderFollows();
 
 private:
@@ -359,6 +364,89 @@ void TestAccessibility::textQuestions()
     QString word = reader->textAtOffset(0, A::WordBoundary, &start, &end);
     if (text == u"4" || text == u"89")
         QCOMPARE(word, text);
+}
+
+// Offsets and ranges no box has (negative, reversed, 2^31 - 1) are answered
+// as the nearest the text has, or as nothing, and change nothing but what a
+// valid call would: every text and editable-text call, on a cell full of
+// typing and on a button. (Their cost is in the view benchmarks.)
+void TestAccessibility::hostileOffsets_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    const int huge = std::numeric_limits<int>::max();
+    for (const char* name : {"Text1_30", "Text5"}) {
+        const auto row = [&](const char* what, int start, int end) {
+            QTest::addRow("%s, %s", name, what) << QString::fromLatin1(name) << start << end;
+        };
+        row("negative", -5, -1);
+        row("reversed", 900, 3);
+        row("past the end", 5000, 6000);
+        row("the largest there is", huge, huge);
+        row("from the start to the largest", 0, huge);
+        row("from the smallest to the largest", std::numeric_limits<int>::min(), huge);
+    }
+}
+
+void TestAccessibility::hostileOffsets()
+{
+    QFETCH(QString, name);
+    QFETCH(int, start);
+    QFETCH(int, end);
+    if (name == u"Text1_30") {
+        window->form().Text1[30].Text = QString(1000, u'5');
+        window->mirror();
+    }
+    QAccessibleInterface* reader = readerOf(box(name));
+    QAccessibleTextInterface* text = reader->textInterface();
+    const int length = text->characterCount();
+    const auto within = [length](int at) { return -1 <= at && at <= length; };
+    int from = 0, to = 0;
+    for (const int offset : {start, end}) {
+        for (int type = QAccessible::CharBoundary; type <= QAccessible::NoBoundary; ++type) {
+            text->textAtOffset(offset, QAccessible::TextBoundaryType(type), &from, &to);
+            QVERIFY(within(from) && within(to));
+            text->textBeforeOffset(offset, QAccessible::TextBoundaryType(type), &from, &to);
+            QVERIFY(within(from) && within(to));
+            text->textAfterOffset(offset, QAccessible::TextBoundaryType(type), &from, &to);
+            QVERIFY(within(from) && within(to));
+        }
+        text->attributes(offset, &from, &to);
+        QCOMPARE(QPair(from, to), QPair(0, length));
+        if (offset < 0 || offset >= length)
+            QCOMPARE(text->characterRect(offset), QRect());
+        text->selection(offset, &from, &to);
+        QVERIFY(within(from) && within(to));
+        text->removeSelection(offset);
+        text->setCursorPosition(offset);
+        QVERIFY(0 <= text->cursorPosition() && text->cursorPosition() <= length);
+    }
+    QVERIFY(text->text(start, end).size() <= length);
+    // The place of a range is that of the characters the text has in it (-1
+    // for its end is the end of the text).
+    QRect places;
+    const int last = end == -1 ? length : std::clamp(end, 0, length);
+    for (int at = std::clamp(start, 0, length); at < last; ++at)
+        places |= text->characterRect(at);
+    QCOMPARE(rangeExtents(text, start, end), places);
+    text->setSelection(0, start, end);
+    text->addSelection(start, end);
+    text->scrollToSubstring(start, end);
+    const auto [anchor, caret] = box(name)->selection();
+    QVERIFY(0 <= anchor && anchor <= length && 0 <= caret && caret <= length);
+    // Edits: a button has none to offer; a cell's are clamped to its text.
+    const QString before = window->form().Text1[30].Text;
+    if (QAccessibleEditableTextInterface* edit = reader->editableTextInterface()) {
+        edit->deleteText(start, end);
+        edit->insertText(start, QString(1'000'000, u'7'));
+        edit->replaceText(start, end, QStringLiteral("12"));
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(window->form().Text1[30].Text.size() <= 1000);
+    } else {
+        QCOMPARE(box(name)->toPlainText(), QStringLiteral("全部\n取消\n"));
+        QCOMPARE(window->form().Text1[30].Text, before);
+    }
 }
 
 // What changes without a move of the focus is told through a notice: a new
