@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
     BoardKeeper keeper(BoardKeeper::defaultFolder());
     // Once the window is up, so that a box has a window to belong to.
     QTimer::singleShot(0, &window, [&window, &keeper, &command] {
-        std::optional<FormState> kept = keeper.open(window.form());
+        std::optional<keptstate::Kept> kept = keeper.open(window.form());
         // A lock that nothing will ever let go is said in a box, once, which
         // offers to take it over; a second program on this computer keeps
         // nothing and says so on standard error only.
@@ -73,11 +73,16 @@ int main(int argc, char* argv[])
             // no typing in the cell that has the focus next.
             kept = keeper.offerTakeOver(window.messagePort(), window.form());
         }
-        const auto keep = [&window, &keeper] { keeper.keep(window.form()); };
+        const auto keep = [&window, &keeper] {
+            keeper.keep(window.form(), window.form().keptHistory());
+        };
         if (!command.puzzleFile.isEmpty()) {
             // A puzzle file named on the command line wins over the kept
-            // board; its path is taken from the folder the program started
-            // in, its bytes kept.
+            // board, unasked; its opening is an action, so the kept game
+            // goes into the form first and stays one undo away. The path is
+            // taken from the folder the program started in, its bytes kept.
+            if (kept)
+                window.form().RestoreKeptBoard(kept->board, kept->history);
             window.setAfterAction(keep);
             window.openPuzzleFile(filenames::absolute(command.puzzleFile));
             return;
@@ -85,14 +90,14 @@ int main(int argc, char* argv[])
         // Whatever the answer, the kept file stays as it is until the user's
         // first action.
         if (kept)
-            window.offerKeptBoard(*kept);
+            window.offerKeptBoard(kept->board, kept->history);
         window.setAfterAction(keep);
     });
     const int status = QApplication::exec();
     // Once more at the close, for a snapshot still waiting; a run with no
     // action leaves the kept file as it found it.
     if (keeper.hasKept())
-        keeper.keep(window.form());
+        keeper.keep(window.form(), window.form().keptHistory());
     keeper.finish();
     return status;
 }

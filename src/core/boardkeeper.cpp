@@ -108,14 +108,14 @@ struct BoardKeeper::Shared {
 
     std::mutex mutex;
     std::condition_variable wake;
-    std::optional<FormState> waiting;  // the newest snapshot not yet taken
+    std::optional<keptstate::Kept> waiting;  // the newest snapshot not yet taken
     bool stopping = false;
     bool stopped = false;
     int writes = 0;
     std::thread writer;
 
     // The writer's own.
-    std::optional<FormState> written;  // what the file holds
+    std::optional<keptstate::Kept> written;  // what the file holds
     bool failureSaid = false;
 
     void run()
@@ -125,7 +125,7 @@ struct BoardKeeper::Shared {
             wake.wait(lock, [this] { return waiting || stopping; });
             if (!waiting)
                 break;
-            FormState state = std::move(*waiting);
+            keptstate::Kept state = std::move(*waiting);
             waiting.reset();
             lock.unlock();
             const bool wrote = write(state);
@@ -140,13 +140,13 @@ struct BoardKeeper::Shared {
         wake.notify_all();
     }
 
-    bool write(FormState& state)
+    bool write(keptstate::Kept& state)
     {
         if (written && *written == state)
             return false;
         QString why;
         QSaveFile file(path);
-        const QByteArray bytes = keptstate::write(state);
+        const QByteArray bytes = keptstate::write(state.board, state.history);
         if (!QDir().mkpath(folder)) {
             why = QStringLiteral("the folder cannot be made");
         } else if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
@@ -196,7 +196,7 @@ QString BoardKeeper::lockPath() const
     return folder_ + u'/' + LockName;
 }
 
-std::optional<FormState> BoardKeeper::open(const FormState& base)
+std::optional<keptstate::Kept> BoardKeeper::open(const FormState& base)
 {
     if (keeping_ || finished_)
         return std::nullopt;
@@ -293,7 +293,8 @@ void BoardKeeper::findHolder()
             .arg(host);
 }
 
-std::optional<FormState> BoardKeeper::offerTakeOver(MessagePort& port, const FormState& base)
+std::optional<keptstate::Kept> BoardKeeper::offerTakeOver(MessagePort& port,
+                                                          const FormState& base)
 {
     if (holder_ != Holder::Stuck || offered_ || keeping_ || finished_)
         return std::nullopt;
@@ -342,16 +343,16 @@ std::optional<FormState> BoardKeeper::offerTakeOver(MessagePort& port, const For
     return startKeeping(base);
 }
 
-std::optional<FormState> BoardKeeper::startKeeping(const FormState& base)
+std::optional<keptstate::Kept> BoardKeeper::startKeeping(const FormState& base)
 {
-    std::optional<FormState> board = readKept(base);
+    std::optional<keptstate::Kept> board = readKept(base);
     shared_->written = board;
     keeping_ = true;
     shared_->writer = std::thread([shared = shared_] { shared->run(); });
     return board;
 }
 
-std::optional<FormState> BoardKeeper::readKept(const FormState& base)
+std::optional<keptstate::Kept> BoardKeeper::readKept(const FormState& base)
 {
     const FileRead got = readRegularFile(filePath(), keptstate::MaxFileBytes + 1);
     if (got.missing)
@@ -361,9 +362,11 @@ std::optional<FormState> BoardKeeper::readKept(const FormState& base)
         return std::nullopt;
     }
     keptstate::Reading reading = keptstate::read(*got.bytes, base);
-    if (!reading.board)
+    if (!reading.board) {
         setAside(reading.fault);
-    return std::move(reading.board);
+        return std::nullopt;
+    }
+    return keptstate::Kept{std::move(*reading.board), std::move(reading.history)};
 }
 
 QString BoardKeeper::stamped(const QString& name) const
@@ -409,14 +412,16 @@ void BoardKeeper::setAside(const QString& why)
         dir.remove(asides.takeFirst());
 }
 
-void BoardKeeper::keep(const FormState& state)
+void BoardKeeper::keep(const FormState& state, KeptHistory history)
 {
     if (!keeping_ || finished_)
         return;
     kept_ = true;
+    // Made, and the one it replaces let go, outside the lock.
+    std::optional<keptstate::Kept> snapshot = keptstate::Kept{state, std::move(history)};
     {
         const std::lock_guard lock(shared_->mutex);
-        shared_->waiting = state;
+        shared_->waiting.swap(snapshot);
     }
     shared_->wake.notify_one();
 }

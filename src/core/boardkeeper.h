@@ -7,12 +7,13 @@
 
 #include <QString>
 
-#include "korvane.h"
+#include "keptstate.h"
 
 class QLockFile;
 
-// Keeps the form's state in a file as the user works, so that the next start
-// can offer it back after a close, a crash or a power cut.
+// Keeps the form's state and its history in a file as the user works, so
+// that the next start can offer them back after a close, a crash or a power
+// cut.
 //
 // The file is board.json (keptstate.h) in the program's state folder. Each
 // snapshot handed to keep() is written on a thread of the keeper's own,
@@ -54,9 +55,9 @@ public:
     // Takes the folder for this program and reads the board kept there over
     // `base`, the form as it starts. A file that does not read, or is no
     // regular file (it is never waited on), is moved to
-    // board.json.bad-<yyyyMMdd-hhmmss>. Returns the kept board if one reads;
-    // nothing where the lock is held (see holder()).
-    std::optional<FormState> open(const FormState& base);
+    // board.json.bad-<yyyyMMdd-hhmmss>. Returns the kept board and its
+    // history if one reads; nothing where the lock is held (see holder()).
+    std::optional<keptstate::Kept> open(const FormState& base);
 
     // Who holds the folder's lock where open() could not take it.
     enum class Holder {
@@ -73,14 +74,15 @@ public:
     // stands in the lock's place out of the way (a folder is moved aside,
     // never deleted), takes the lock and reads the board kept as open()
     // does, which is returned. Asks nothing otherwise.
-    std::optional<FormState> offerTakeOver(MessagePort& port, const FormState& base);
+    std::optional<keptstate::Kept> offerTakeOver(MessagePort& port, const FormState& base);
     // Whether snapshots are being kept: after open(), unless another program
     // keeps the folder.
     bool isKeeping() const { return keeping_; }
     // Whether keep() has been called since open().
     bool hasKept() const { return kept_; }
-    // Hands a snapshot to the writer and returns at once.
-    void keep(const FormState& state);
+    // Hands a snapshot, the state and its history, to the writer and
+    // returns at once.
+    void keep(const FormState& state, KeptHistory history = {});
     // Writes what waits and stops the writer, waiting for it `patience` at
     // most (a hung disk must not hold the program's end for ever).
     void finish(std::chrono::milliseconds patience = std::chrono::seconds(3));
@@ -104,8 +106,8 @@ private:
     QString lockPath() const;
     bool takeLock();
     void findHolder();
-    std::optional<FormState> startKeeping(const FormState& base);
-    std::optional<FormState> readKept(const FormState& base);
+    std::optional<keptstate::Kept> startKeeping(const FormState& base);
+    std::optional<keptstate::Kept> readKept(const FormState& base);
     QString stamped(const QString& name) const;
     void setAside(const QString& why);
 };

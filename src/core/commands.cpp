@@ -7,6 +7,7 @@ Korvane::Korvane(MessagePort& messagePort) : port(messagePort)
 {
     buildControls();
     Form_Load();
+    history.reset(*this);
 }
 
 int Korvane::paletteIndex() const
@@ -219,6 +220,7 @@ void Korvane::Text4_click()
     }
     RebuildCandidates();
     ResetPalette();
+    tellSolutionCount();
 }
 
 // ---- automatic and continuous elimination ----

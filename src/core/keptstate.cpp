@@ -1,8 +1,10 @@
 #include "keptstate.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QCryptographicHash>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,27 +19,26 @@ const QString FormatName = QStringLiteral("korvane-board");
 constexpr int CellEntries = 82;
 
 // The module variables, by kind, under the names they are written with.
-struct Flag {
-    QLatin1StringView name;
-    int FormState::*member;
-};
-const Flag Flags[] = {
-    {QLatin1StringView("diagonalMode"), &FormState::diagonalMode},
-    {QLatin1StringView("singleView"), &FormState::singleView},
-    {QLatin1StringView("autoEliminate"), &FormState::autoEliminate},
-    {QLatin1StringView("conflictFlag"), &FormState::conflictFlag},
-    {QLatin1StringView("restorePending"), &FormState::restorePending},
-    {QLatin1StringView("hasSavedGrid"), &FormState::hasSavedGrid},
-};
+using formfield::Flag;
+using formfield::Flags;
 struct CellTexts {
     QLatin1StringView name;
     std::array<QString, CellEntries> FormState::*member;
+    int firstField;
 };
 const CellTexts CellTextArrays[] = {
-    {QLatin1StringView("candidates"), &FormState::candidates},
-    {QLatin1StringView("stashedText"), &FormState::stashedText},
-    {QLatin1StringView("savedGrid"), &FormState::savedGrid},
+    {QLatin1StringView("candidates"), &FormState::candidates, formfield::Candidates},
+    {QLatin1StringView("stashedText"), &FormState::stashedText, formfield::StashedText},
+    {QLatin1StringView("savedGrid"), &FormState::savedGrid, formfield::SavedGrid},
 };
+// A control's properties, in field order.
+const QLatin1StringView Properties[formfield::ControlProperties] = {
+    QLatin1StringView("text"), QLatin1StringView("fontSize"), QLatin1StringView("foreColor"),
+    QLatin1StringView("backColor")};
+const QLatin1StringView Decided("decided");
+const QLatin1StringView SelectedValue("selectedValue");
+const QLatin1StringView PuzzleFile("puzzleFile");
+const QLatin1StringView Controls("controls");
 
 QJsonObject boardOf(const FormState& state)
 {
@@ -175,9 +176,258 @@ bool readBoard(Reader& r, const QJsonObject& board, FormState& state)
     return true;
 }
 
+// ---- the history ----
+
+using Change = HistoryStep::Change;
+
+QJsonValue valueOf(const Change& change)
+{
+    if (formfield::isText(change.field))
+        return change.text;
+    const bool fontSize = change.field < formfield::ControlFields &&
+                          change.field % formfield::ControlProperties == 1;
+    return fontSize ? QJsonValue(change.number) : QJsonValue(qint64(change.number));
+}
+
+QString indexKey(int index)
+{
+    return QString::number(index);
+}
+
+QJsonObject stepObject(const HistoryStep& step)
+{
+    QJsonObject object;
+    QJsonObject controls;
+    QJsonObject control;
+    int controlIndex = -1;
+    const auto endControl = [&] {
+        if (controlIndex >= 0)
+            controls.insert(layout::controls()[size_t(controlIndex)].name, control);
+        control = QJsonObject();
+    };
+    QJsonObject decided;
+    std::array<QJsonObject, std::size(CellTextArrays)> cellTexts;
+    for (const Change& change : step.changes) {
+        const int field = change.field;
+        if (field < formfield::ControlFields) {
+            if (field / formfield::ControlProperties != controlIndex) {
+                endControl();
+                controlIndex = field / formfield::ControlProperties;
+            }
+            control.insert(Properties[field % formfield::ControlProperties], valueOf(change));
+        } else if (field == formfield::SelectedValue) {
+            object.insert(SelectedValue, change.text);
+        } else if (field == formfield::PuzzleFile) {
+            object.insert(PuzzleFile, change.text);
+        } else if (field < formfield::Decided) {
+            object.insert(Flags[field - formfield::FirstFlag].name, valueOf(change));
+        } else if (field < formfield::Candidates) {
+            decided.insert(indexKey(field - formfield::Decided), valueOf(change));
+        } else {
+            const size_t k = size_t(field - formfield::Candidates) / CellEntries;
+            cellTexts[k].insert(indexKey(field - CellTextArrays[k].firstField), change.text);
+        }
+    }
+    endControl();
+    if (!controls.isEmpty())
+        object.insert(Controls, controls);
+    if (!decided.isEmpty())
+        object.insert(Decided, decided);
+    for (size_t k = 0; k < cellTexts.size(); ++k) {
+        if (!cellTexts[k].isEmpty())
+            object.insert(CellTextArrays[k].name, cellTexts[k]);
+    }
+    return object;
+}
+
+QJsonObject historyObject(const std::vector<QJsonObject>& undo, qsizetype undoCount,
+                          const std::vector<QJsonObject>& redo, qsizetype redoCount)
+{
+    QJsonArray undoSteps;
+    for (qsizetype i = 0; i < undoCount; ++i)
+        undoSteps.append(undo[size_t(i)]);
+    QJsonArray redoSteps;
+    for (qsizetype i = 0; i < redoCount; ++i)
+        redoSteps.append(redo[size_t(i)]);
+    return QJsonObject{{QStringLiteral("undo"), undoSteps}, {QStringLiteral("redo"), redoSteps}};
+}
+
+// What a file's own text, when it is said, is cut to.
+QString shown(const QString& text)
+{
+    return text.size() > 40 ? text.left(40) + QStringLiteral("…") : text;
+}
+
+// The control each name is, by the names the board uses.
+int controlNamed(const QString& name)
+{
+    static const QHash<QString, int> named = [] {
+        QHash<QString, int> table;
+        for (int i = 0; i < layout::ControlCount; ++i)
+            table.insert(layout::controls()[size_t(i)].name, i);
+        return table;
+    }();
+    return named.value(name, -1);
+}
+
+// An entry's index as the writer writes it, "0" to "81"; -1 for any other
+// key.
+int entryIndex(const QString& key)
+{
+    bool isNumber = false;
+    const int index = key.toInt(&isNumber);
+    return isNumber && index >= 0 && index < CellEntries && indexKey(index) == key ? index : -1;
+}
+
+bool readStepValue(Reader& r, const QJsonValue& value, int field, Change& change,
+                   const QString& what)
+{
+    change.field = field;
+    if (formfield::isText(field)) {
+        const qsizetype longest = field == formfield::PuzzleFile ? MaxPathLength : MaxTextLength;
+        return r.text(value, longest, change.text, what);
+    }
+    if (field < formfield::ControlFields) {
+        if (field % formfield::ControlProperties == 1)
+            return r.number(value, 1, 100, change.number, what);
+        quint32 colour = 0;
+        if (!r.whole(value, quint32(0), quint32(0xFFFFFF), colour, what))
+            return false;
+        change.number = colour;
+        return true;
+    }
+    int flag = 0;
+    if (!r.whole(value, 0, 1, flag, what))
+        return false;
+    change.number = flag;
+    return true;
+}
+
+// The entries of a per-cell array from `first`'s field on: an object of
+// indices.
+bool readEntries(Reader& r, const QJsonValue& value, int first, std::vector<Change>& changes,
+                 const QString& what)
+{
+    if (!value.isObject())
+        return r.refuse(what + QStringLiteral(" is not an object"));
+    const QJsonObject entries = value.toObject();
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const int index = entryIndex(it.key());
+        if (index < 0)
+            return r.refuse(what + QStringLiteral(" has no entry ") + shown(it.key()));
+        Change change;
+        if (!readStepValue(r, it.value(), first + index, change,
+                           what + u' ' + indexKey(index)))
+            return false;
+        changes.push_back(std::move(change));
+    }
+    return true;
+}
+
+bool readStep(Reader& r, const QJsonValue& value, HistoryStep& step, const QString& what)
+{
+    if (!value.isObject())
+        return r.refuse(what + QStringLiteral(" is not an object"));
+    const QJsonObject object = value.toObject();
+    std::vector<Change>& changes = step.changes;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString key = it.key();
+        const QString named = what + QStringLiteral("'s ") + shown(key);
+        if (key == Controls) {
+            if (!it.value().isObject())
+                return r.refuse(named + QStringLiteral(" is not an object"));
+            const QJsonObject controls = it.value().toObject();
+            for (auto c = controls.begin(); c != controls.end(); ++c) {
+                const int index = controlNamed(c.key());
+                const QString control = what + u' ' + shown(c.key());
+                if (index < 0)
+                    return r.refuse(control + QStringLiteral(" is no control"));
+                if (!c.value().isObject())
+                    return r.refuse(control + QStringLiteral(" is not an object"));
+                const QJsonObject properties = c.value().toObject();
+                for (auto p = properties.begin(); p != properties.end(); ++p) {
+                    const auto property = std::find(std::begin(Properties), std::end(Properties),
+                                                    QStringView(p.key()));
+                    if (property == std::end(Properties))
+                        return r.refuse(control + QStringLiteral(" has no ") + shown(p.key()));
+                    Change change;
+                    if (!readStepValue(r, p.value(),
+                                       formfield::control(index, int(property - Properties)),
+                                       change, control + QStringLiteral("'s ") + *property))
+                        return false;
+                    changes.push_back(std::move(change));
+                }
+            }
+            continue;
+        }
+        if (key == Decided) {
+            if (!readEntries(r, it.value(), formfield::Decided, changes, named))
+                return false;
+            continue;
+        }
+        const auto texts = std::find_if(std::begin(CellTextArrays), std::end(CellTextArrays),
+                                        [&](const CellTexts& t) { return t.name == key; });
+        if (texts != std::end(CellTextArrays)) {
+            if (!readEntries(r, it.value(), texts->firstField, changes, named))
+                return false;
+            continue;
+        }
+        const auto flag = std::find_if(std::begin(Flags), std::end(Flags),
+                                       [&](const Flag& f) { return f.name == key; });
+        int field = -1;
+        if (flag != std::end(Flags))
+            field = formfield::FirstFlag + int(flag - std::begin(Flags));
+        else if (key == SelectedValue)
+            field = formfield::SelectedValue;
+        else if (key == PuzzleFile)
+            field = formfield::PuzzleFile;
+        if (field < 0)
+            return r.refuse(named + QStringLiteral(" is no field of the board"));
+        Change change;
+        if (!readStepValue(r, it.value(), field, change, named))
+            return false;
+        changes.push_back(std::move(change));
+    }
+    if (changes.empty())
+        return r.refuse(what + QStringLiteral(" changes nothing"));
+    std::sort(changes.begin(), changes.end(),
+              [](const Change& a, const Change& b) { return a.field < b.field; });
+    return true;
+}
+
+bool readSteps(Reader& r, const QJsonObject& history, QLatin1StringView way,
+               std::vector<SharedStep>& steps)
+{
+    const QJsonValue value = history.value(way);
+    if (!value.isArray())
+        return r.refuse(QStringLiteral("the history's %1 is not a list").arg(way));
+    const QJsonArray list = value.toArray();
+    if (list.size() > MaxSteps)
+        return r.refuse(
+            QStringLiteral("the history's %1 holds more than %2 steps").arg(way).arg(MaxSteps));
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        auto step = std::make_shared<HistoryStep>();
+        if (!readStep(r, list[i], *step, QStringLiteral("%1 step %2").arg(way).arg(i)))
+            return false;
+        steps.push_back(std::move(step));
+    }
+    return true;
+}
+
+QByteArray document(const QJsonObject& board, const QJsonObject& history)
+{
+    const QJsonObject document{{QStringLiteral("format"), FormatName},
+                               {QStringLiteral("version"), Version},
+                               {QStringLiteral("check"), checkOf(board, history)},
+                               {QStringLiteral("board"), board},
+                               {QStringLiteral("history"), history}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
 }  // namespace
 
 QString checkOf(const QJsonObject& board)
+
 {
     const QByteArray compact = QJsonDocument(board).toJson(QJsonDocument::Compact);
     return QStringLiteral("sha256:") +
@@ -185,43 +435,80 @@ QString checkOf(const QJsonObject& board)
                QCryptographicHash::hash(compact, QCryptographicHash::Sha256).toHex());
 }
 
-QByteArray write(const FormState& state)
+QString checkOf(const QJsonObject& board, const QJsonObject& history)
+{
+    return checkOf(QJsonObject{{QStringLiteral("board"), board}, {QStringLiteral("history"), history}});
+}
+
+QString checkOfDocument(const QJsonObject& document)
+{
+    const QJsonObject board = document.value(QLatin1StringView("board")).toObject();
+    if (document.value(QLatin1StringView("version")).toDouble() == 1)
+        return checkOf(board);
+    return checkOf(board, document.value(QLatin1StringView("history")).toObject());
+}
+
+QByteArray write(const FormState& state, const KeptHistory& history)
 {
     const QJsonObject board = boardOf(state);
-    const QJsonObject document{{QStringLiteral("format"), FormatName},
-                               {QStringLiteral("version"), Version},
-                               {QStringLiteral("check"), checkOf(board)},
-                               {QStringLiteral("board"), board}};
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    const auto objects = [](const std::vector<SharedStep>& steps) {
+        std::vector<QJsonObject> out;
+        for (size_t i = 0; i < steps.size() && i < size_t(MaxSteps); ++i)
+            out.push_back(stepObject(*steps[i]));
+        return out;
+    };
+    const std::vector<QJsonObject> undo = objects(history.undo);
+    const std::vector<QJsonObject> redo = objects(history.redo);
+    // Texts of a thousand characters in every cell, step after step, could
+    // pass what the reader takes: the farthest steps go, half at a time.
+    qsizetype undoCount = qsizetype(undo.size());
+    qsizetype redoCount = qsizetype(redo.size());
+    for (;;) {
+        QByteArray bytes = document(board, historyObject(undo, undoCount, redo, redoCount));
+        if (bytes.size() <= MaxFileBytes || undoCount + redoCount == 0)
+            return bytes;
+        undoCount /= 2;
+        redoCount /= 2;
+    }
 }
 
 Reading read(QByteArrayView bytes, const FormState& base)
 {
     if (bytes.size() > MaxFileBytes)
-        return {std::nullopt, QStringLiteral("the file is larger than %1 bytes").arg(MaxFileBytes)};
+        return {std::nullopt, {}, QStringLiteral("the file is larger than %1 bytes").arg(MaxFileBytes)};
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError)
         return {
             std::nullopt,
+            {},
             QStringLiteral("not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset)};
     const QJsonObject root = document.object();
     if (root.value(QLatin1StringView("format")).toString() != FormatName)
-        return {std::nullopt, QStringLiteral("not a kept Korvane board")};
+        return {std::nullopt, {}, QStringLiteral("not a kept Korvane board")};
     const QJsonValue version = root.value(QLatin1StringView("version"));
-    if (version.toDouble() != Version)
-        return {std::nullopt, QStringLiteral("version %1, where this Korvane reads %2")
+    const bool first = version.toDouble() == 1;
+    if (!first && version.toDouble() != Version)
+        return {std::nullopt, {}, QStringLiteral("version %1, where this Korvane reads 1 to %2")
                                   .arg(version.toVariant().toString())
                                   .arg(Version)};
-    const QJsonObject board = root.value(QLatin1StringView("board")).toObject();
-    if (root.value(QLatin1StringView("check")).toString() != checkOf(board))
-        return {std::nullopt, QStringLiteral("its check does not match its board")};
+    if (root.value(QLatin1StringView("check")).toString() != checkOfDocument(root))
+        return {std::nullopt, {}, QStringLiteral("its check does not match its board")};
 
     Reader reader;
     FormState state = base;
-    if (!readBoard(reader, board, state))
-        return {std::nullopt, reader.fault};
-    return {std::move(state), QString()};
+    if (!readBoard(reader, root.value(QLatin1StringView("board")).toObject(), state))
+        return {std::nullopt, {}, reader.fault};
+    KeptHistory history;
+    if (!first) {
+        const QJsonValue kept = root.value(QLatin1StringView("history"));
+        if (!kept.isObject())
+            return {std::nullopt, {}, QStringLiteral("the history is missing")};
+        if (!readSteps(reader, kept.toObject(), QLatin1StringView("undo"), history.undo) ||
+            !readSteps(reader, kept.toObject(), QLatin1StringView("redo"), history.redo))
+            return {std::nullopt, {}, reader.fault};
+    }
+    return {std::move(state), std::move(history), QString()};
 }
 
 }  // namespace keptstate

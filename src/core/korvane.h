@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "history.h"
 #include "nextstep.h"
 #include "textbox.h"
 
@@ -88,7 +89,7 @@ struct FormState {
 // Texts keep line breaks as "\r\n"; a character is one UTF-16 code unit.
 //
 // A form is copied by assignment: it takes over the other form's state and
-// keeps talking to its own message port.
+// history, and keeps talking to its own message port.
 class Korvane : public FormState {
 public:
     explicit Korvane(MessagePort& port);
@@ -96,6 +97,7 @@ public:
     Korvane& operator=(const Korvane& other)
     {
         FormState::operator=(other);
+        history = other.history;
         return *this;
     }
 
@@ -162,8 +164,61 @@ public:
     // differs from the form's state, the user is asked once (Yes / No,
     // Yes the default) and Yes puts every control and variable back as
     // `kept` holds them. No, or nothing to offer, leaves the form as it is.
-    // Returns whether the kept board was put back.
-    bool OfferKeptBoard(const FormState& kept);
+    // Yes also puts back the history kept with it, so that an undo goes on
+    // back past the restart. Returns whether the kept board was put back.
+    bool OfferKeptBoard(const FormState& kept, const KeptHistory& keptHistory = {});
+    // The kept board and its history put back without a question: at a
+    // start with a puzzle file, whose opening is then an action away from
+    // it.
+    void RestoreKeptBoard(const FormState& kept, const KeptHistory& keptHistory);
+
+    // ---- history ----
+    // The states before each action, and the way forward again after an
+    // undo (history.h). Not part of FormState: an undo puts the form's
+    // state back, never the history.
+    History history;
+    // After every action (each handler a gesture runs, the puzzle commands
+    // and the hint's step included): where the action changed the form, the
+    // state before it becomes a step back and the redo branch goes. An
+    // action that changed only the message line is no step of its own.
+    // Undo, Redo and UndoToBeforeMistake record themselves; EndAction after
+    // them finds nothing to record.
+    void EndAction() { history.record(*this); }
+    // 取り消し and やり直し: the whole state one step back or forward,
+    // exactly as it was; false, and nothing changed, when there is none.
+    // They are no actions: the redo branch stays.
+    bool Undo() { return history.undo(*this); }
+    bool Redo() { return history.redo(*this); }
+    bool canUndo() const { return history.canUndo(); }
+    bool canRedo() const { return history.canRedo(); }
+    // The history to keep with the form's state: History::KeptSteps steps
+    // each way at most.
+    KeptHistory keptHistory() const { return history.kept(*this, History::KeptSteps); }
+
+    // ---- the puzzle's solution ----
+    // The solution a board is judged by is that of its decided digits, when
+    // they have exactly one. When they have none (a digit placed wrongly),
+    // it is that of the nearest earlier state in the history whose decided
+    // digits are all still on the board, each the same, and have exactly
+    // one solution; last, that of the saved grid's digits (what Data Load
+    // placed, or Data Save kept) under the same condition. Those digits fix
+    // the solution, so a digit on the board that disagrees with it is wrong,
+    // whichever of them were the puzzle's givens. The puzzle type is the
+    // board's.
+    //
+    // 間違いを探す: the first cell in reading order that is wrong, a decided
+    // digit other than the solution's or a cell whose text (its candidates)
+    // has lost the solution's digit, is named on the message line and
+    // returned; -1 when there is none, or when the board has no solution to
+    // be judged by, which the message line says. Nothing else changes, and
+    // no digit of the solution is told. Refused, with a word, in the
+    // single-number display.
+    int FindMistake();
+    // 間違いの前まで戻す: back through the history to the nearest state with
+    // no such mistake, judged by the same solution, as one action (an undo
+    // returns to the board it left). The message line says how many steps
+    // back it went, or that there is no mistake, or no such state.
+    void UndoToBeforeMistake();
 
     // ---- hints ----
     // The board the next-step engine reads: each cell's text and whether it
@@ -239,6 +294,10 @@ public:
 
 private:
     MessagePort& port;
+
+    // After a load or a change of puzzle type: the message line says so when
+    // the decided digits have no solution, or more than one.
+    void tellSolutionCount();
 
     void buildControls();
     void setTenToContinuous();

@@ -82,6 +82,7 @@ void Korvane::loadGrid(bool readFile)
     hasSavedGrid = 0;
     Text9[0].BackColor = Colors::DataRest;
     Text10.BackColor = Colors::Idle;
+    tellSolutionCount();
 }
 
 // ---- puzzles in and out ----
@@ -163,13 +164,19 @@ bool Korvane::SavePuzzleFile(const QString& path)
     return false;
 }
 
-bool Korvane::OfferKeptBoard(const FormState& kept)
+bool Korvane::OfferKeptBoard(const FormState& kept, const KeptHistory& keptHistory)
 {
     if (kept == *this)
         return false;
     if (port.MsgBox(QStringLiteral("前回の盤面を復元しますか？"), MessagePort::YesNo) !=
         MessagePort::Yes)
         return false;
-    FormState::operator=(kept);
+    RestoreKeptBoard(kept, keptHistory);
     return true;
+}
+
+void Korvane::RestoreKeptBoard(const FormState& kept, const KeptHistory& keptHistory)
+{
+    FormState::operator=(kept);
+    history.restore(kept, keptHistory);
 }

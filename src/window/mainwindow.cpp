@@ -309,9 +309,9 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
         afterAction_();
 }
 
-void MainWindow::offerKeptBoard(const FormState& kept)
+void MainWindow::offerKeptBoard(const FormState& kept, const KeptHistory& keptHistory)
 {
-    run([&] { form_.OfferKeptBoard(kept); });
+    run([&] { form_.OfferKeptBoard(kept, keptHistory); });
 }
 
 void MainWindow::openPuzzleFile(const QString& fileName)

@@ -44,9 +44,9 @@ public:
     // a relative path is taken from the current folder now.
     void openPuzzleFile(const QString& fileName);
 
-    // Offers the board kept from an earlier run, as the form's
-    // OfferKeptBoard does, and shows what the answer made of the form.
-    void offerKeptBoard(const FormState& kept);
+    // Offers the board kept from an earlier run, with its history, as the
+    // form's OfferKeptBoard does, and shows what the answer made of the form.
+    void offerKeptBoard(const FormState& kept, const KeptHistory& keptHistory = {});
     // Runs after every user action has changed the form and the widgets show
     // it: where the program keeps the board as the user works.
     void setAfterAction(std::function<void()> afterAction)

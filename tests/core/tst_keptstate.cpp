@@ -59,7 +59,7 @@ Edit rechecked(std::function<void(QJsonObject& board)> change)
         QJsonObject board = document[QLatin1StringView("board")].toObject();
         change(board);
         document[QLatin1StringView("board")] = board;
-        document[QLatin1StringView("check")] = keptstate::checkOf(board);
+        document[QLatin1StringView("check")] = keptstate::checkOfDocument(document);
     };
 }
 
@@ -160,11 +160,13 @@ void TestKeptState::documents_data()
     };
     QTest::newRow("as written") << Edit([](QJsonObject&) {}) << QString();
     // Every board kept by an earlier version must still read: the check is
-    // the SHA-256 of the board written compactly, as documented, and a
-    // document kept before holds it.
+    // the SHA-256 of the board and the history written compactly, as
+    // documented, and a document kept before holds the board's.
     QTest::newRow("the check as documented") << Edit([](QJsonObject& d) {
         const QByteArray compact =
-            QJsonDocument(d[QLatin1StringView("board")].toObject()).toJson(QJsonDocument::Compact);
+            QJsonDocument(QJsonObject{{"board", d[QLatin1StringView("board")]},
+                                      {"history", d[QLatin1StringView("history")]}})
+                .toJson(QJsonDocument::Compact);
         d[QLatin1StringView("check")] =
             "sha256:" + QString::fromLatin1(
                             QCryptographicHash::hash(compact, QCryptographicHash::Sha256).toHex());
@@ -189,7 +191,7 @@ void TestKeptState::documents_data()
         << Edit([](QJsonObject& d) { d[QLatin1StringView("format")] = QStringLiteral("x"); })
         << "not a kept Korvane board";
     QTest::newRow("a later version")
-        << Edit([](QJsonObject& d) { d[QLatin1StringView("version")] = 2; }) << "version 2";
+        << Edit([](QJsonObject& d) { d[QLatin1StringView("version")] = 3; }) << "version 3";
     QTest::newRow("a flag of 2") << value("singleView", 2) << "singleView is out of range";
     QTest::newRow("a flag as a text")
         << value("diagonalMode", QStringLiteral("1")) << "diagonalMode is not a number";
@@ -318,11 +320,11 @@ void TestKeptState::keeperWritesAndReadsBack()
     QCOMPARE(said.all(), QStringList());
     Fixture next;
     BoardKeeper keeper(folder, said.say());
-    const std::optional<FormState> kept = keeper.open(next.form);
+    const std::optional<keptstate::Kept> kept = keeper.open(next.form);
     QVERIFY(kept.has_value());
-    QVERIFY(*kept == f.form);
+    QVERIFY(kept->board == f.form);
     // What the file holds is not written again.
-    keeper.keep(*kept);
+    keeper.keep(kept->board, kept->history);
     keeper.finish();
     QCOMPARE(keeper.writeCount(), 0);
     QVERIFY(QDir(folder).entryList({QStringLiteral("*.bad-*")}, QDir::Files).isEmpty());

@@ -115,21 +115,68 @@ QString typedText(Input& in)
     return text;
 }
 
-// Empty when `state`, kept and read back over a fresh form, comes back as it
-// was; otherwise the first difference.
-QString keptRoundTripFault(const FormState& state)
+// Where two states differ, by the names the kept file gives the fields; empty
+// when they are equal.
+QString stateDifference(const FormState& a, const FormState& b)
+{
+    if (a == b)
+        return {};
+    const auto board = [](const FormState& state) {
+        return QJsonDocument::fromJson(keptstate::write(state))
+            .object()
+            .value(QLatin1StringView("board"))
+            .toObject();
+    };
+    const QJsonObject x = board(a);
+    const QJsonObject y = board(b);
+    QStringList differ;
+    for (auto it = x.begin(); it != x.end(); ++it) {
+        if (it.value() == y.value(it.key()))
+            continue;
+        if (!it.value().isObject()) {
+            differ.append(it.key());
+            continue;
+        }
+        const QJsonObject inner = it.value().toObject();
+        const QJsonObject other = y.value(it.key()).toObject();
+        for (auto c = inner.begin(); c != inner.end(); ++c) {
+            if (c.value() != other.value(c.key()))
+                differ.append(c.key() + QStringLiteral(": ") +
+                              QString::fromUtf8(QJsonDocument(c.value().toObject())
+                                                    .toJson(QJsonDocument::Compact)) +
+                              QStringLiteral(" / ") +
+                              QString::fromUtf8(QJsonDocument(other.value(c.key()).toObject())
+                                                    .toJson(QJsonDocument::Compact)));
+        }
+    }
+    return differ.isEmpty() ? QStringLiteral("a design-time setting") : differ.join(u'\n');
+}
+
+// Whether two histories hold the same steps, value for value.
+bool sameSteps(const std::vector<SharedStep>& a, const std::vector<SharedStep>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const SharedStep& x, const SharedStep& y) {
+                          return x->changes == y->changes;
+                      });
+}
+
+// Empty when `state` and `history`, kept and read back over a fresh form,
+// come back as they were; otherwise the first difference.
+QString keptRoundTripFault(const FormState& state, const KeptHistory& history = {})
 {
     Fixture fresh;
-    const keptstate::Reading reading = keptstate::read(keptstate::write(state), fresh.form);
+    const keptstate::Reading reading =
+        keptstate::read(keptstate::write(state, history), fresh.form);
     if (!reading.board)
         return QStringLiteral("the kept board was refused: ") + reading.fault;
+    if (!sameSteps(reading.history.undo, history.undo) ||
+        !sameSteps(reading.history.redo, history.redo))
+        return QStringLiteral("the kept history came back otherwise");
     if (*reading.board == state)
         return {};
-    Fixture original;
-    static_cast<FormState&>(original.form) = state;
-    static_cast<FormState&>(fresh.form) = *reading.board;
-    return QStringLiteral("the kept board came back otherwise:\n%1\n%2")
-        .arg(formState(original.form), formState(fresh.form));
+    return QStringLiteral("the kept board came back otherwise:\n") +
+           stateDifference(state, *reading.board);
 }
 
 // Inputs that start so are read as the end of a file a megabyte long; see
@@ -238,7 +285,121 @@ QString checkPuzzleFileLoad(QByteArrayView bytes)
 
 namespace {
 
-QString play(QByteArrayView bytes, bool keptAlong)
+enum class Mode {
+    Plain,
+    Kept,     // kept and read back along the way
+    History,  // recorded, with undo and redo among the actions
+};
+
+// The states an action script went through, as the history must give them
+// back: `states[at]` is the form's.
+struct Timeline {
+    std::vector<FormState> states;
+    int at = 0;
+
+    // What an action that was no step of its own may have changed: the
+    // message line, and the stashed texts while the single-number display
+    // is off.
+    static FormState quiet(const FormState& form, const FormState& present)
+    {
+        FormState state = form;
+        state.Text3.Text = present.Text3.Text;
+        if (form.singleView == 0 && present.singleView == 0)
+            state.stashedText = present.stashedText;
+        return state;
+    }
+
+    // After an action and its EndAction. (A script is far shorter than the
+    // history's bound.)
+    QString afterAction(const Korvane& form)
+    {
+        if (form.history.undoCount() == at + 1 && form.history.redoCount() == 0) {
+            states.resize(size_t(at) + 1);
+            states.push_back(form);
+            ++at;
+            return stateDifference(states[size_t(at) - 1], form).isEmpty()
+                       ? QStringLiteral("a step recorded for an action that changed nothing")
+                       : QString();
+        }
+        if (form.history.undoCount() != at ||
+            form.history.redoCount() != int(states.size()) - 1 - at)
+            return QStringLiteral("the history holds %1 back and %2 forward, where %3 and %4 "
+                                  "were made")
+                .arg(form.history.undoCount())
+                .arg(form.history.redoCount())
+                .arg(at)
+                .arg(int(states.size()) - 1 - at);
+        if (const QString differ = stateDifference(quiet(form, states[size_t(at)]), states[size_t(at)]);
+            !differ.isEmpty())
+            return QStringLiteral("an action that changed the board recorded no step:\n") + differ;
+        return {};
+    }
+
+    // Takes `form` one step back or forward, and checks it is the state
+    // that was there.
+    QString walk(Korvane& form, bool back)
+    {
+        const bool can = back ? at > 0 : at + 1 < int(states.size());
+        const FormState before = form;
+        if ((back ? form.Undo() : form.Redo()) != can)
+            return QStringLiteral("%1 answered %2").arg(back ? "undo" : "redo").arg(!can);
+        if (!can)
+            return stateDifference(quiet(form, before), before).isEmpty()
+                       ? QString()
+                       : QStringLiteral("an undo or redo with nothing to do changed the form");
+        at += back ? -1 : 1;
+        if (const QString differ = stateDifference(form, states[size_t(at)]); !differ.isEmpty())
+            return QStringLiteral("%1 to step %2 gave another state:\n%3")
+                .arg(back ? "undo" : "redo")
+                .arg(at)
+                .arg(differ);
+        return {};
+    }
+
+    // Back to the first state and forward to the last, every one checked.
+    QString walkWhole(Korvane& form)
+    {
+        const int end = int(states.size()) - 1;
+        while (at > 0) {
+            if (const QString fault = walk(form, true); !fault.isEmpty())
+                return fault;
+        }
+        if (form.Undo())
+            return QStringLiteral("an undo past the first state");
+        while (at < end) {
+            if (const QString fault = walk(form, false); !fault.isEmpty())
+                return fault;
+        }
+        return form.Redo() ? QStringLiteral("a redo past the last state") : QString();
+    }
+};
+
+// The history of `form` kept and read back into a fresh form, as a restart
+// does: the form comes back as it was, and its history walks the same states
+// (those the kept file holds).
+QString restartFault(const Korvane& form, const Timeline& timeline)
+{
+    const KeptHistory history = form.keptHistory();
+    if (const QString fault = keptRoundTripFault(form, history); !fault.isEmpty())
+        return fault;
+    Fixture restarted;
+    const keptstate::Reading reading =
+        keptstate::read(keptstate::write(form, history), restarted.form);
+    restarted.port.answers = {MessagePort::Yes};
+    if (*reading.board != restarted.form &&
+        !restarted.form.OfferKeptBoard(*reading.board, reading.history))
+        return QStringLiteral("the kept board was not put back");
+    Timeline kept = timeline;
+    const int from = std::max(0, timeline.at - int(history.undo.size()));
+    const int to = std::min(int(timeline.states.size()) - 1, timeline.at + int(history.redo.size()));
+    kept.states.assign(timeline.states.begin() + from, timeline.states.begin() + to + 1);
+    kept.at = timeline.at - from;
+    if (const QString fault = kept.walkWhole(restarted.form); !fault.isEmpty())
+        return QStringLiteral("after a restart: ") + fault;
+    return {};
+}
+
+QString play(QByteArrayView bytes, Mode mode)
 {
     Input in(bytes);
     InputPort port(in);
@@ -246,13 +407,22 @@ QString play(QByteArrayView bytes, bool keptAlong)
     QFile::remove(puzzleFile);
 
     QStringList played;
+    Timeline timeline{{form}};
     // The form as it was after the last action that may not touch a decided
     // cell.
     Korvane reference = form;
     while (!in.atEnd()) {
         int editedCell = -1;
         bool board_replaced = false;
-        switch (in.next() % 15) {
+        const int kind = in.next() % (mode == Mode::History ? 17 : 15);
+        QString fault;
+        if (kind >= 15) {
+            const bool back = kind == 15;
+            played.append(back ? QStringLiteral("undo") : QStringLiteral("redo"));
+            fault = timeline.walk(form, back);
+            board_replaced = true;
+        }
+        switch (kind) {
         case 0: {
             const int index = in.next() % 13 - 1;
             played.append(QStringLiteral("palette %1").arg(index));
@@ -314,6 +484,9 @@ QString play(QByteArrayView bytes, bool keptAlong)
             board_replaced = true;
             break;
         }
+        case 15:
+        case 16:
+            break;
         case 12: {
             // A file opened from elsewhere, there or not; Data Load reads it
             // from then on.
@@ -335,7 +508,12 @@ QString play(QByteArrayView bytes, bool keptAlong)
             break;
         }
 
-        QString fault = invariantViolation(form);
+        if (mode == Mode::History && kind < 15 && fault.isEmpty()) {
+            form.EndAction();
+            fault = timeline.afterAction(form);
+        }
+        if (fault.isEmpty())
+            fault = invariantViolation(form);
         // The single-number display blanks the board; its end puts the texts
         // of the moment it began back, so the rule spans the whole display.
         if (fault.isEmpty() && form.singleView == 0) {
@@ -344,11 +522,18 @@ QString play(QByteArrayView bytes, bool keptAlong)
             reference = form;
         }
         const qsizetype count = played.size();
-        if (keptAlong && fault.isEmpty() && ((count & (count - 1)) == 0 || in.atEnd()))
+        if (mode == Mode::Kept && fault.isEmpty() && ((count & (count - 1)) == 0 || in.atEnd()))
             fault = keptRoundTripFault(form);
         if (!fault.isEmpty())
             return fault + QStringLiteral("\nafter: ") + played.join(QStringLiteral(", "));
     }
+    if (mode != Mode::History)
+        return QString();
+    QString fault = restartFault(form, timeline);
+    if (fault.isEmpty())
+        fault = timeline.walkWhole(form);
+    if (!fault.isEmpty())
+        return fault + QStringLiteral("\nafter: ") + played.join(QStringLiteral(", "));
     return QString();
 }
 
@@ -356,12 +541,17 @@ QString play(QByteArrayView bytes, bool keptAlong)
 
 QString playActions(QByteArrayView bytes)
 {
-    return play(bytes, false);
+    return play(bytes, Mode::Plain);
 }
 
 QString playActionsKept(QByteArrayView bytes)
 {
-    return play(bytes, true);
+    return play(bytes, Mode::Kept);
+}
+
+QString playActionsUndone(QByteArrayView bytes)
+{
+    return play(bytes, Mode::History);
 }
 
 namespace {
@@ -374,12 +564,30 @@ QString checkKeptBytes(QByteArrayView bytes)
         return reading.fault.isEmpty() ? QStringLiteral("refused without a reason") : QString();
     if (!reading.fault.isEmpty())
         return QStringLiteral("read, with a fault: ") + reading.fault;
-    if (const QString fault = keptRoundTripFault(*reading.board); !fault.isEmpty())
+    if (const QString fault = keptRoundTripFault(*reading.board, reading.history);
+        !fault.isEmpty())
         return fault;
+
+    // Its history walks back to its first state and forward to its last,
+    // and again back to the board kept.
+    f.form.RestoreKeptBoard(*reading.board, reading.history);
+    const int back = int(reading.history.undo.size());
+    const int forward = int(reading.history.redo.size());
+    for (int i = 0; i < back; ++i) {
+        if (!f.form.Undo())
+            return QStringLiteral("the kept history did not undo %1 steps").arg(back);
+    }
+    for (int i = 0; i < back + forward; ++i) {
+        if (!f.form.Redo())
+            return QStringLiteral("the kept history did not redo %1 steps").arg(back + forward);
+    }
+    for (int i = 0; i < forward; ++i)
+        f.form.Undo();
+    if (const QString differ = stateDifference(f.form, *reading.board); !differ.isEmpty())
+        return QStringLiteral("the kept history led elsewhere than the board:\n") + differ;
 
     // The form works on from whatever a kept board may hold. Data Load is
     // left out: the file it reads is named by the board.
-    static_cast<FormState&>(f.form) = *reading.board;
     for (int i = -1; i <= 11; ++i)
         f.form.Text2_click(i);
     for (int i = 0; i < Korvane::CellCount; i += 10) {
@@ -412,7 +620,7 @@ QString checkKeptBoard(QByteArrayView bytes)
     const QJsonObject board = document.value(QLatin1StringView("board")).toObject();
     if (board.isEmpty())
         return {};
-    document.insert(QLatin1StringView("check"), keptstate::checkOf(board));
+    document.insert(QLatin1StringView("check"), keptstate::checkOfDocument(document));
     return checkKeptBytes(QJsonDocument(document).toJson(QJsonDocument::Compact));
 }
 

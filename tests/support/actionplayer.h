@@ -32,6 +32,14 @@ QString playActions(QByteArrayView bytes);
 // field. Kept out of the fuzzer's loop: a round trip costs more than a short
 // script of actions.
 QString playActionsKept(QByteArrayView bytes);
+// The same with each action recorded in the form's history (EndAction), and
+// undo and redo among the actions. Every undo and redo must give back the
+// state that was there, field for field; an action that records no step may
+// have changed only the message line and the texts the single-number display
+// stashes while it is off. At the end the history is walked back to the
+// first state and forward to the last, and so is the history kept and read
+// back into a fresh form, as after a restart.
+QString playActionsUndone(QByteArrayView bytes);
 
 // Reads `bytes` as a kept board, as they are and with the check of their
 // board made anew. Each must either be refused, with a reason, or give a
