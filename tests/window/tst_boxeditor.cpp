@@ -116,6 +116,12 @@ void TestBoxEditor::caretStaysWhereTheFormRewrites_data()
     QTest::newRow("a line break counts once")
         << "12\r\n34" << QPoint(5, 5) << "12\r\n4" << QPoint(4, 4);
     QTest::newRow("the whole text replaced") << "123" << QPoint(0, 3) << "＊" << QPoint(0, 1);
+    QTest::newRow("a change that starts at the caret leaves it before the change")
+        << "123456789" << QPoint(4, 4) << "12346789" << QPoint(4, 4);
+    QTest::newRow("text added where the caret is") << "129" << QPoint(2, 2) << "12789"
+                                                   << QPoint(2, 2);
+    QTest::newRow("shortened under the caret: the caret at the new end")
+        << "123456789" << QPoint(9, 9) << "12" << QPoint(2, 2);
 }
 
 void TestBoxEditor::caretStaysWhereTheFormRewrites()
@@ -201,6 +207,15 @@ void TestBoxEditor::compositionStaysInItsCell()
     send(second, QStringLiteral("あいう"), QString());
     send(second, QString(), QStringLiteral("あいう"));
     QCOMPARE(second->toPlainText().count(QStringLiteral("あいう")), 1);
+    // The same committed twice in a moment into one cell is typed twice.
+    const qsizetype fives = second->toPlainText().count(u'5');
+    send(second, QString(), QStringLiteral("５"));
+    send(second, QString(), QStringLiteral("５"));
+    QCOMPARE(second->toPlainText().count(u'5'), fives + 2);
+    // A composition longer than a box may hold is shown cut to its bound.
+    send(second, QString(1500, u'あ'), QString());
+    const QTextLayout* layout = second->editor()->textCursor().block().layout();
+    QCOMPARE(layout->preeditAreaText().size(), boxtext::MaxLength);
 }
 
 // The editor has a key first; what it leaves alone goes on to the window,
@@ -278,8 +293,13 @@ void TestBoxEditor::wheelScrollsOnlyATallerText()
 
     QCOMPARE(turn.isAccepted(), scrolls);
     QCOMPARE(widget->editor() != nullptr, scrolls);
-    if (scrolls)
-        QVERIFY(widget->editor()->verticalScrollBar()->value() > 0);
+    if (!scrolls)
+        return;
+    // Scrolled, the editor holds something of the user's: it stays, and the
+    // text stays where the wheel left it.
+    QTest::qWait(100);
+    QVERIFY(widget->editor());
+    QVERIFY(widget->editor()->verticalScrollBar()->value() > 0);
 }
 
 // An idle editor looks as its box does, but a menu or a message box that is

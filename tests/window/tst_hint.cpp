@@ -27,6 +27,8 @@ class TestHint : public WindowTestCase {
 
 private slots:
     void hintInThreeStages();
+    void marksFrameWhatTheStepUses();
+    void aContradictionIsExplained();
 };
 
 // Where singles stall: Ctrl+H names and marks the step, again explains it
@@ -82,6 +84,42 @@ void TestHint::hintInThreeStages()
     clickOn(*window, "Text2_3");
     QCOMPARE(window->hintStage(), 0);
     QVERIFY(!window->hintMarks()->isVisible());
+}
+
+// The marks frame the cells that cause the step in blue and each cell it
+// changes in red (a removal) or green (a placement), and let the mouse
+// through to the boxes.
+void TestHint::marksFrameWhatTheStepUses()
+{
+    window->form().PastePuzzle(puzzles::SinglesGivens);
+    window->mirror();
+    window->hintAction()->trigger();
+    QCOMPARE(window->hintStage(), 1);
+    const QImage marks = window->hintMarks()->grab().toImage();
+    const auto frameAt = [&](int cell) {
+        const QRect r = box(QStringLiteral("Text1_%1").arg(cell))->geometry();
+        return marks.pixelColor(r.left() + 1, r.center().y());
+    };
+    const QColor cause(0x20, 0x60, 0xFF);
+    const nextstep::Outcome outcome = nextstep::next(window->form().HintBoard());
+    QVERIFY(outcome.step && !outcome.step->cells.empty());
+    for (int cell : outcome.step->cells)
+        QCOMPARE(frameAt(cell), cause);
+    QVERIFY(window->hintMarks()->testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+// Candidates that contradict each other are named on the message line and
+// explained beside the board at once.
+void TestHint::aContradictionIsExplained()
+{
+    // Row 1 has no place left for 9.
+    for (int cell = 0; cell < 9; ++cell)
+        window->form().Text1[size_t(cell)].Text = QStringLiteral("12345678");
+    window->mirror();
+    window->hintAction()->trigger();
+    QTRY_VERIFY(window->hintPanel()->isVisible());
+    QVERIFY2(window->hintPanel()->text().contains(u'9'), qPrintable(window->hintPanel()->text()));
+    QCOMPARE(window->hintPanel()->text(), window->form().Text3.Text);
 }
 
 QTEST_MAIN(TestHint)

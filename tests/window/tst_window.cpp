@@ -191,6 +191,21 @@ void TestWindow::gesturesOnAButton_data()
         << Gesture([](MainWindow& w) { clickOn(w, "Text4", Qt::RightButton); }) << 0;
     QTest::newRow("released over another box is no click") << drag("Text4", "Text3") << 0;
     QTest::newRow("pressed on another box is no click") << drag("Text3", "Text4") << 0;
+    // The box's right border, its last column of pixels, is the frame's.
+    const auto at = [](int fromRight, int releaseFromRight) {
+        return Gesture([=](MainWindow& w) {
+            const TextBoxWidget* b = boxNamed(w, "Text4");
+            const auto point = [&](int in) {
+                return b->mapTo(&w, QPoint(b->width() - 1 - in, b->height() / 2));
+            };
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, point(fromRight));
+            QTest::mouseMove(w.windowHandle(), point(releaseFromRight));
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, point(releaseFromRight));
+        });
+    };
+    QTest::newRow("a click on the border is none") << at(0, 0) << 0;
+    QTest::newRow("a click a pixel inside the border is one") << at(1, 1) << 1;
+    QTest::newRow("released on the border is no click") << at(3, 0) << 0;
 }
 
 void TestWindow::gesturesOnAButton()
