@@ -1,6 +1,9 @@
 // Start-up, clear-all and the palette's resting state.
+#include <algorithm>
+
 #include "digits.h"
 #include "korvane.h"
+#include "layout.h"
 #include "units.h"
 
 Korvane::Korvane(MessagePort& messagePort) : port(messagePort)
@@ -155,6 +158,22 @@ void Korvane::Text1_click(int Index)
 }
 
 // ---- typed candidate edits ----
+
+void Korvane::TypeInto(int index, const QString& text)
+{
+    if (index < 0 || index >= layout::ControlCount)
+        return;
+    TextBox& box = layout::control(*this, index);
+    if (box.Locked)
+        return;
+    qsizetype cut = std::min(text.size(), TextBox::MaxLength);
+    // Never inside a surrogate pair or a line break.
+    if (cut < text.size() && cut > 0 &&
+        (text.at(cut - 1).isHighSurrogate() ||
+         (text.at(cut - 1) == u'\r' && text.at(cut) == u'\n')))
+        --cut;
+    box.Text = text.left(cut);
+}
 
 void Korvane::Text1_KeyUp(int Index, int /*KeyCode*/, int /*Shift*/)
 {

@@ -50,7 +50,7 @@ inline constexpr int Version = 2;
 // No control text, candidate string, stashed text, saved entry or selected
 // value the program makes is longer than a box holds (1000); the puzzle
 // file's name is a path.
-inline constexpr qsizetype MaxTextLength = 1000;
+inline constexpr qsizetype MaxTextLength = TextBox::MaxLength;
 inline constexpr qsizetype MaxPathLength = 4096;
 // A kept board of the longest texts is under 2 MiB; a longer file is
 // refused before it is parsed, and the writer keeps fewer steps of the

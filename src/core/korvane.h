@@ -115,6 +115,12 @@ public:
     // back (partial undo), or, in the single-number display, strike the
     // digit on show from the cell's candidates.
     void Text1_click(int Index);
+    // The user typed into the control at `index` (layout::controls()), which
+    // now holds `text` ("\r\n" between lines). A box that takes no typing
+    // keeps its text; any other takes `text`, cut to TextBox::MaxLength
+    // characters between whole characters and line breaks. The candidates
+    // follow at the key release (Text1_KeyUp).
+    void TypeInto(int index, const QString& text);
     // A key released in cell Index. The view has already copied the cell's
     // new text into Text1[Index].Text; it becomes the cell's candidates, with
     // each full-width digit "１"-"９" turned into "1"-"9" in both.

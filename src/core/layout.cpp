@@ -86,42 +86,59 @@ const std::array<Control, ControlCount>& controls()
         // colour (cellDescription).
         std::array<Control, ControlCount> t;
         int at = 0;
-        for (int i = 0; i < FormState::CellCount; ++i)
+        for (int i = 0; i < FormState::CellCount; ++i) {
             t[at++] = {QStringLiteral("Text1_%1").arg(i), Role::Cell, i,
                        QStringLiteral("%1行%2列").arg(i / 9 + 1).arg(i % 9 + 1), QString()};
+            t[at - 1].click = [](Korvane& form, int index) { form.Text1_click(index); };
+        }
         // How the keyboard clicks a button, and a box that takes typing.
         const QString button = QStringLiteral("。スペースキーかEnterで押します");
         const QString typed = QStringLiteral("。Ctrl+Enterで押します");
+        using Click = void (*)(Korvane&, int);
         const auto add = [&](const QString& name, Role role, int index, const QString& spoken,
-                             const QString& description, int FormState::*checkedBy = nullptr) {
-            t[at++] = {name, role, index, spoken, description, checkedBy};
+                             const QString& description, Click click,
+                             int FormState::*checkedBy = nullptr) {
+            t[at++] = {name, role, index, spoken, description, checkedBy, click};
         };
+        const Click palette = [](Korvane& form, int index) { form.Text2_click(index); };
         for (int digit = 1; digit <= 9; ++digit)
             add(QStringLiteral("Text2_%1").arg(digit - 1), Role::PaletteButton, digit - 1,
                 QStringLiteral("数字%1").arg(digit),
-                QStringLiteral("クリックしたマスにこの数字を置きます") + button);
+                QStringLiteral("クリックしたマスにこの数字を置きます") + button, palette);
         add("Text2_9", Role::PaletteButton, 9, "部分取消",
-            "次にクリックしたマスの確定数字を取り消します" + button);
+            "次にクリックしたマスの確定数字を取り消します" + button, palette);
         add("Text2_10", Role::PaletteButton, 10, "修正",
-            "マスの候補をキー入力で修正します" + button);
-        add("Text3", Role::MessageLine, 0, "", "メッセージ");
+            "マスの候補をキー入力で修正します" + button, palette);
+        add("Text3", Role::MessageLine, 0, "", "メッセージ", nullptr);
         add("Text4", Role::CommandButton, 0, "",
-            "問題の種類。普通問題と斜め問題を切り替えます" + button);
+            "問題の種類。普通問題と斜め問題を切り替えます" + button,
+            [](Korvane& form, int) { form.Text4_click(); });
         add("Text5", Role::CommandButton, 0, "全部取消",
-            "盤面をすべて最初の状態に戻します" + button);
-        add("Text6", Role::TwoStateButton, 0, "自動消去",
+            "盤面をすべて最初の状態に戻します" + button,
+            [](Korvane& form, int) { form.Text5_Click(); });
+        add(
+            "Text6", Role::TwoStateButton, 0, "自動消去",
             "確定した数字を同じ行・列・ブロックの候補から自動で消去します" + typed,
-            &FormState::autoEliminate);
-        add("Text7", Role::TwoStateButton, 0, "単数表示",
-            "選んだ数字が入りうるマスだけを表示します" + typed, &FormState::singleView);
-        add("Text8", Role::CommandButton, 0, "全数表示", "すべての候補の表示に戻ります" + typed);
-        add("Text9_0", Role::CommandButton, 0, "Data Save", "確定した数字を記憶します" + typed);
+            [](Korvane& form, int) { form.Text6_Click(); }, &FormState::autoEliminate);
+        add(
+            "Text7", Role::TwoStateButton, 0, "単数表示",
+            "選んだ数字が入りうるマスだけを表示します" + typed,
+            [](Korvane& form, int) { form.Text7_Click(); }, &FormState::singleView);
+        t[at - 1].mouseDown = [](Korvane& form, int button, int shift, float x, float y) {
+            form.Text7_MouseDown(button, shift, x, y);
+        };
+        add("Text8", Role::CommandButton, 0, "全数表示", "すべての候補の表示に戻ります" + typed,
+            [](Korvane& form, int) { form.Text8_Click(); });
+        const Click data = [](Korvane& form, int index) { form.Text9_click(index); };
+        add("Text9_0", Role::CommandButton, 0, "Data Save", "確定した数字を記憶します" + typed,
+            data);
         add("Text9_1", Role::CommandButton, 1, "Data Load",
-            "記憶した数字、または mondai.txt の問題を読み込みます" + typed);
+            "記憶した数字、または mondai.txt の問題を読み込みます" + typed, data);
         add("Text10", Role::CommandButton, 0, "",
             "候補が一つのマスを次々に確定します。キー入力で候補を修正した後は「元に戻す」になり、"
             "その修正を取り消します" +
-                button);
+                button,
+            [](Korvane& form, int) { form.Text10_click(); });
         Q_ASSERT(at == ControlCount);
         return t;
     }();

@@ -9,6 +9,7 @@
 #include "textbox.h"
 
 struct FormState;
+class Korvane;
 
 // The form as the window is built from it: the measures of the window, and
 // every control with the name its widget gets and what a screen reader says
@@ -53,6 +54,12 @@ struct Control {
     QString description;  // what it does, for a screen reader; may be empty
     // A two-state button's state: the flag it shows (1 on).
     int FormState::*checkedBy = nullptr;
+    // The handlers its gestures run, with its index: a click, and, before
+    // the click of the same press, a mouse-down (button, shift mask and
+    // place in twips). A cell's key releases are its typed edits
+    // (Korvane::Text1_KeyUp).
+    void (*click)(Korvane& form, int index) = nullptr;
+    void (*mouseDown)(Korvane& form, int button, int shift, float x, float y) = nullptr;
 };
 
 // Every control, in the order the form declares them: the 81 cells

@@ -7,6 +7,11 @@
 // time; the rest are the design-time settings the view builds its widget from.
 // Positions and sizes are in twips (15 twips to a pixel), colours 0xBBGGRR.
 struct TextBox {
+    // A box that takes typing holds at most this many characters, a line
+    // break counting two ("\r\n"): what a box lays out within a frame, and
+    // what a kept board holds.
+    static constexpr qsizetype MaxLength = 1000;
+
     QString Text;
     double FontSize = 9.75;
     quint32 ForeColor = 0x000000;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "textbox.h"
+
 class QMimeData;
 
 // The rules for text in the form's boxes, for everything that puts text into
@@ -15,7 +17,7 @@ namespace boxtext {
 // A box that takes typing holds at most this many characters, counted as the
 // form counts them, so that no clipboard or input method can hand a box more
 // text than it lays out within a frame.
-inline constexpr qsizetype MaxLength = 1000;
+inline constexpr qsizetype MaxLength = TextBox::MaxLength;
 
 // True for what starts a new line once inserted into a box: the line ends and
 // separators, and the two characters the text document reads as frame bounds.

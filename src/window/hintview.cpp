@@ -104,3 +104,32 @@ void HintPanel::explain(const QString& text)
         show();
     }
 }
+
+Hint::Hint(QWidget* window) : marks_(new HintMarks(window)), panel_(new HintPanel(window)) {}
+
+void Hint::found(const nextstep::Outcome& outcome, const nextstep::Board& board,
+                 const std::array<QRect, 81>& cellRects)
+{
+    if (outcome.contradiction)
+        panel_->explain(nextstep::explanation(*outcome.contradiction));
+    if (!outcome.step)
+        return;
+    step_ = outcome.step;
+    board_ = board;
+    marks_->mark(*step_, cellRects);
+    stage_ = Stage::Marked;
+}
+
+void Hint::explain()
+{
+    panel_->explain(nextstep::explanation(*step_, board_));
+    stage_ = Stage::Explained;
+}
+
+void Hint::end()
+{
+    stage_ = Stage::None;
+    step_.reset();
+    marks_->hide();
+    panel_->hide();
+}

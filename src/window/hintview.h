@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <optional>
+
 #include <QLabel>
 #include <QWidget>
 
@@ -35,4 +38,36 @@ public:
 
 private:
     QWidget* window_;
+};
+
+// ヒント in three stages, over a window: none on show; the step marked over
+// the board (the form has named it on the message line); its explanation
+// beside the window. The form makes the step itself; any other action of the
+// user's ends the hint.
+class Hint {
+public:
+    explicit Hint(QWidget* window);
+
+    enum class Stage { None, Marked, Explained };
+    Stage stage() const { return stage_; }
+    // What the form's first stage found on `board`: the step, marked over
+    // the cells at `cellRects`; a contradiction, explained at once.
+    void found(const nextstep::Outcome& outcome, const nextstep::Board& board,
+               const std::array<QRect, 81>& cellRects);
+    // The second stage: the marked step explained.
+    void explain();
+    // The step on show (Marked or Explained).
+    const nextstep::Step& step() const { return *step_; }
+    // Takes the marks and the explanation away.
+    void end();
+
+    HintMarks* marks() const { return marks_; }
+    HintPanel* panel() const { return panel_; }
+
+private:
+    HintMarks* marks_;
+    HintPanel* panel_;
+    Stage stage_ = Stage::None;
+    std::optional<nextstep::Step> step_;
+    nextstep::Board board_;
 };

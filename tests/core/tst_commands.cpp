@@ -94,6 +94,8 @@ class TestCommands : public QObject {
 
 private slots:
     void startupState();
+    void typingIntoAControl_data();
+    void typingIntoAControl();
     void cellLayout_data();
     void cellLayout();
     void controlLayout();
@@ -723,6 +725,39 @@ void TestCommands::promotesWithoutElimination()
     }
     QCOMPARE(k.selectedValue, QStringLiteral("11"));
     QCOMPARE(invariantViolation(k), QString());
+}
+
+// What the user types reaches a control through the form: a box that takes
+// no typing keeps its text, any other takes the text within its bound, cut
+// between whole characters and line breaks.
+void TestCommands::typingIntoAControl_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");  // empty: the text it had
+    const QString full(1000, u'1');
+    QTest::newRow("a cell") << "Text1_40" << "57" << "57";
+    QTest::newRow("a box that takes typing") << "Text9_0" << "Data" << "Data";
+    QTest::newRow("a palette button") << "Text2_4" << "x" << "";
+    QTest::newRow("the message line") << "Text3" << "x" << "";
+    QTest::newRow("連続消去") << "Text10" << "x" << "";
+    QTest::newRow("too long, cut") << "Text1_0" << full + "2" << full;
+    QTest::newRow("never inside a line break")
+        << "Text1_0" << QString(999, u'1') + "\r\n" << QString(999, u'1');
+    QTest::newRow("nor a surrogate pair")
+        << "Text1_0" << QString(999, u'1') + QStringLiteral("😀") << QString(999, u'1');
+}
+
+void TestCommands::typingIntoAControl()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    Fixture f;
+    const int index = layout::indexOf(name);
+    const QString before = layout::control(f.form, index).Text;
+    f.form.TypeInto(index, typed);
+    QCOMPARE(layout::control(f.form, index).Text, kept.isEmpty() ? before : kept);
 }
 
 QTEST_GUILESS_MAIN(TestCommands)

@@ -22,7 +22,7 @@ public:
     SolvedPuzzle next()
     {
         std::array<int, 81> grid{};
-        fill(grid, 0);
+        fill(grid);
         const std::array<int, 81> solution = grid;
         std::array<int, 81> order;
         for (int i = 0; i < 81; ++i)
@@ -85,21 +85,48 @@ private:
             used |= 1u << grid[size_t(p)];
         return ~used & 0x3FE;
     }
-    bool fill(std::array<int, 81>& grid, int cell)
+    // A random full grid: the open cell with fewest digits first, digits in
+    // a random order. A search that wanders too long starts again, so no
+    // seed can keep it busy.
+    void fill(std::array<int, 81>& grid)
     {
-        if (cell == 81)
+        for (;;) {
+            grid.fill(0);
+            int budget = 20000;
+            if (fill(grid, budget))
+                return;
+        }
+    }
+    bool fill(std::array<int, 81>& grid, int& budget)
+    {
+        if (--budget < 0)
+            return false;
+        int best = -1;
+        unsigned bestFree = 0;
+        int fewest = 10;
+        for (int c = 0; c < 81; ++c) {
+            if (grid[size_t(c)])
+                continue;
+            const unsigned free = freeDigits(grid, c);
+            const int n = std::popcount(free);
+            if (n < fewest) {
+                fewest = n;
+                best = c;
+                bestFree = free;
+            }
+        }
+        if (best < 0)
             return true;
         std::array<int, 9> digits{1, 2, 3, 4, 5, 6, 7, 8, 9};
         std::shuffle(digits.begin(), digits.end(), std::mt19937(random_.generate()));
-        const unsigned free = freeDigits(grid, cell);
         for (int d : digits) {
-            if (free & (1u << d)) {
-                grid[size_t(cell)] = d;
-                if (fill(grid, cell + 1))
+            if (bestFree & (1u << d)) {
+                grid[size_t(best)] = d;
+                if (fill(grid, budget))
                     return true;
             }
         }
-        grid[size_t(cell)] = 0;
+        grid[size_t(best)] = 0;
         return false;
     }
     // Counts solutions up to two, the open cell with fewest digits first.

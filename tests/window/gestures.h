@@ -1,8 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include <QApplication>
 #include <QColor>
+#include <QDragEnterEvent>
 #include <QHash>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
 
@@ -61,3 +65,53 @@ inline void clickAll(MainWindow& window, const QStringList& names)
     for (const QString& name : names)
         clickOn(window, name);
 }
+
+// Notes whether a drag reached the watched widget.
+class DragWatch : public QObject {
+public:
+    bool entered = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        entered = entered || event->type() == QEvent::DragEnter;
+        return false;
+    }
+};
+
+// A drag of `urls` and `text` onto `target`, and its drop where it was
+// taken: by the box, or, where a box leaves it alone, by the window.
+inline void dragOnto(QWidget& target, MainWindow& window, const QList<QUrl>& urls,
+                     const QString& text)
+{
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
+    DragWatch watch;
+    window.installEventFilter(&watch);
+    QDragEnterEvent enter(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&target, &enter);
+    window.removeEventFilter(&watch);
+    if (!enter.isAccepted())
+        return;
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(watch.entered ? static_cast<QWidget*>(&window) : &target, &drop);
+}
+
+// A window shown afresh for each test function.
+class WindowTestCase : public QObject {
+    Q_OBJECT
+
+protected slots:
+    void init()
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+protected:
+    std::unique_ptr<MainWindow> window;
+    TextBoxWidget* box(const QString& name) { return boxNamed(*window, name); }
+};

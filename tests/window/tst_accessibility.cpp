@@ -238,6 +238,19 @@ void TestAccessibility::oneTextObjectPerBox()
     const QRect third = text->characterRect(2);
     QVERIFY(!third.isEmpty());
     QCOMPARE(text->offsetAtPoint(third.center() - QPoint(third.width() / 4, 0)), 2);
+    // A point outside the box is at no offset of it.
+    QCOMPARE(text->offsetAtPoint(cell->mapToGlobal(QPoint(-3, -3))), -1);
+    QCOMPARE(text->offsetAtPoint(cell->mapToGlobal(QPoint(cell->width() + 3, 4))), -1);
+    // A backwards selection is told from its start to its end.
+    cursor.setPosition(6);
+    cursor.setPosition(1, QTextCursor::KeepAnchor);
+    cell->editor()->setTextCursor(cursor);
+    text->selection(0, &start, &end);
+    QCOMPARE(QPair(start, end), QPair(1, 6));
+    // A caret a reader sets goes to the editor the user works in.
+    text->setCursorPosition(4);
+    QCOMPARE(cell->editor()->textCursor().position(), 4);
+    QCOMPARE(text->cursorPosition(), 4);
 
     // The window's focus is the box, never the editor.
     bool editorHeard = false;

@@ -22,6 +22,8 @@ private slots:
     void eventCodes();
     void textUnits_data();
     void textUnits();
+    void differenceOf_data();
+    void differenceOf();
 };
 
 void TestViewRules::lineBreaksBetweenFormAndBox()
@@ -220,6 +222,34 @@ void TestViewRules::textUnits()
         QCOMPARE(textunits::textOf(text, here),
                  here.start < 0 ? QString() : text.mid(here.start, here.end - here.start));
     }
+}
+
+// Where two texts differ, as the box tells a screen reader and its editor
+// puts a form-side change in: the shared start and the shared end never
+// overlap, so what changed is never of a negative length.
+void TestViewRules::differenceOf_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("same");
+    QTest::addColumn<int>("sameAtEnd");
+    QTest::newRow("nothing changed") << "123" << "123" << 3 << 0;
+    QTest::newRow("one removed inside") << "123456789" << "12346789" << 4 << 4;
+    QTest::newRow("one added to a run of the same") << "11" << "111" << 2 << 0;
+    QTest::newRow("one taken from a run of the same") << "111" << "11" << 2 << 0;
+    QTest::newRow("all replaced") << "12" << "5" << 0 << 0;
+    QTest::newRow("emptied") << "123" << "" << 0 << 0;
+}
+
+void TestViewRules::differenceOf()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, same);
+    QFETCH(int, sameAtEnd);
+    const boxtext::Difference d = boxtext::differenceOf(before, after);
+    QCOMPARE(int(d.same), same);
+    QCOMPARE(int(d.sameAtEnd), sameAtEnd);
 }
 
 QTEST_GUILESS_MAIN(TestViewRules)

@@ -1,6 +1,7 @@
 // The window on screen: every control where the layout puts it, in its
-// colours and sizes, texts that fit their boxes, and user gestures that reach
-// the form's handlers and come back as changed widgets.
+// colours and sizes, and user gestures (clicks, keys, the puzzle commands,
+// files opened, the kept board's question) that reach the form's handlers
+// and come back as changed widgets.
 #include <functional>
 #include <memory>
 
@@ -27,88 +28,27 @@
 // A gesture of the mouse on a window.
 using Gesture = std::function<void(MainWindow&)>;
 Q_DECLARE_METATYPE(Gesture)
-// A way of putting text into a box, as the user would.
-using Insertion = std::function<void(TextBoxWidget&, const QString&)>;
-Q_DECLARE_METATYPE(Insertion)
 // A way of opening a puzzle file in the window; an empty path is a drag of
 // something else, or a cancelled dialog.
 using Opening = std::function<void(MainWindow&, const QString& path)>;
 Q_DECLARE_METATYPE(Opening)
-// Opens a menu or a box over a box; returns what closes it.
-using Opener = std::function<std::function<void()>(TextBoxWidget&)>;
-Q_DECLARE_METATYPE(Opener)
 Q_DECLARE_METATYPE(Setup)
 
-namespace {
-
-// Where the ink of every line lies, in viewport pixels, and whether any line
-// is wider than the box.
-struct Ink {
-    QRectF bounds;
-    int lines = 0;
-    bool tooWide = false;
-};
-
-// Laid out as the box lays it out, which is as its editor does.
-Ink inkOf(TextBoxWidget& box)
-{
-    Ink ink;
-    const QTextDocument* doc = box.edit()->document();
-    const QFontMetricsF metrics(box.font());
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block.text().isEmpty())
-            continue;
-        const QPointF origin = doc->documentLayout()->blockBoundingRect(block).topLeft();
-        const QTextLayout* layout = block.layout();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            const QString text = block.text().mid(line.textStart(), line.textLength());
-            QRectF glyphs = metrics.tightBoundingRect(text);
-            glyphs.translate(origin +
-                             QPointF(line.cursorToX(line.textStart()), line.y() + line.ascent()));
-            ink.bounds = ink.bounds.isNull() ? glyphs : ink.bounds.united(glyphs);
-            ink.tooWide = ink.tooWide || line.naturalTextWidth() > line.width() + 0.01;
-            ++ink.lines;
-        }
-    }
-    return ink;
-}
-
-}  // namespace
-
-class TestWindow : public QObject {
+class TestWindow : public WindowTestCase {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void windowFrame();
     void placesAnchoredToTheGrid_data();
     void placesAnchoredToTheGrid();
     void everyControlFollowsTheForm_data();
     void everyControlFollowsTheForm();
     void tabOrder();
-    void textsFitTheirBoxes_data();
-    void textsFitTheirBoxes();
-    void pictureHitTesting_data();
-    void pictureHitTesting();
-
     void gesturesOnAButton_data();
     void gesturesOnAButton();
     void paletteAndCellClicks();
     void singleViewStashesOnPressBeforeItsClick();
     void dataSaveAndLoad();
-    void typingIntoACell_data();
-    void typingIntoACell();
-    void caretStaysWhereTheFormRewrites_data();
-    void caretStaysWhereTheFormRewrites();
-    void inputMethodCommit();
-    void compositionStaysInItsCell();
-    void oneKeyReleaseOneHandler();
-    void editorsOnlyWhereTheUserWorks();
-    void wheelScrollsOnlyATallerText_data();
-    void wheelScrollsOnlyATallerText();
     void keysThatClick_data();
     void keysThatClick();
     void onlyTypingEdits_data();
@@ -121,34 +61,11 @@ private slots:
     void puzzleCommands_data();
     void puzzleCommands();
     void savePuzzleFromKeysAndMenu();
-    void idleEditorWaitsForLoopsOfItsOwn_data();
-    void idleEditorWaitsForLoopsOfItsOwn();
-    void editedCellTurnsIntoAMark();
-    void commitDuringAMessageBoxStartsNoHandler();
-    void everyWayInIsBounded_data();
-    void everyWayInIsBounded();
     void openingAPuzzleFile_data();
     void openingAPuzzleFile();
     void keptBoardOfferedInARealBox_data();
     void keptBoardOfferedInARealBox();
-    void hintInThreeStages();
-
-private:
-    std::unique_ptr<MainWindow> window;
-    TextBoxWidget* box(const QString& name) { return boxNamed(*window, name); }
 };
-
-void TestWindow::init()
-{
-    window = std::make_unique<MainWindow>();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-}
-
-void TestWindow::cleanup()
-{
-    window.reset();
-}
 
 void TestWindow::windowFrame()
 {
@@ -200,7 +117,9 @@ void TestWindow::everyControlFollowsTheForm()
     QVERIFY(widget);
     const TextBox& b = controlNamed(window->form(), name);
 
-    QCOMPARE(widget->geometry(), QRect(b.Left / 15, b.Top / 15, b.Width / 15, b.Height / 15));
+    QCOMPARE(widget->geometry(),
+             QRect(b.Left / layout::TwipsPerPixel, b.Top / layout::TwipsPerPixel,
+                   b.Width / layout::TwipsPerPixel, b.Height / layout::TwipsPerPixel));
     QCOMPARE(widget->toPlainText(), QString(b.Text).replace("\r\n", "\n"));
     QCOMPARE(widget->font().pointSizeF(), b.FontSize);
     QCOMPARE(widget->palette().color(QPalette::Base), onScreen(b.BackColor));
@@ -245,130 +164,6 @@ void TestWindow::tabOrder()
     QCOMPARE(walk(Qt::ShiftModifier), QStringList{"Text1_0"} << expected);
 }
 
-void TestWindow::textsFitTheirBoxes_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");  // empty: the text the window starts with
-    QTest::addColumn<double>("points");
-    QTest::addColumn<int>("lines");  // 0: as many as it takes
-
-    QTest::newRow("all candidates, 11 points") << "Text1_40"
-                                               << "123456789" << 11.0 << 0;
-    QTest::newRow("six candidates, 14 points") << "Text1_40"
-                                               << "134679" << 14.0 << 0;
-    QTest::newRow("decided digit, 28 points") << "Text1_40"
-                                              << "8" << 28.0 << 1;
-    QTest::newRow("conflict mark, 28 points") << "Text1_40"
-                                              << "＊" << 28.0 << 1;
-    QTest::newRow("palette digit") << "Text2_7"
-                                   << "" << 20.25 << 1;
-    QTest::newRow("correction") << "Text2_10"
-                                << "" << 9.75 << 1;
-    QTest::newRow("partial undo") << "Text2_9"
-                                  << "" << 9.75 << 2;
-    QTest::newRow("Data Save keeps its words whole") << "Text9_0"
-                                                     << "" << 9.75 << 2;
-    QTest::newRow("Data Load keeps its words whole") << "Text9_1"
-                                                     << "" << 9.75 << 2;
-    QTest::newRow("automatic elimination") << "Text6"
-                                           << "" << 9.75 << 2;
-    QTest::newRow("restore") << "Text10"
-                             << "元に戻す" << 9.75 << 2;
-    QTest::newRow("usage text") << "Text3"
-                                << "" << 9.0 << 2;
-    QTest::newRow("single-number message")
-        << "Text3"
-        << "単数表示されています　戻すには「全数表示」をクリックして下さい" << 9.0 << 2;
-}
-
-void TestWindow::textsFitTheirBoxes()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(double, points);
-    QFETCH(int, lines);
-
-    TextBox& b = controlNamed(window->form(), name);
-    if (!text.isEmpty())
-        b.Text = text;
-    b.FontSize = points;
-    window->mirror();
-
-    TextBoxWidget* widget = box(name);
-    const Ink ink = inkOf(*widget);
-    const QRect inside = widget->editor()->viewport()->rect();
-    QVERIFY2(!ink.tooWide, "a line is wider than its box");
-    // The glyph boxes are whole pixels, up to one more than the ink.
-    QVERIFY2(ink.bounds.top() >= -1 && ink.bounds.bottom() <= inside.height() + 1,
-             qPrintable(QStringLiteral("ink from %1 to %2 in a box %3 high")
-                            .arg(ink.bounds.top())
-                            .arg(ink.bounds.bottom())
-                            .arg(inside.height())));
-    QVERIFY(ink.bounds.left() >= -1 && ink.bounds.right() <= inside.width() + 1);
-    if (lines > 0)
-        QCOMPARE(ink.lines, lines);
-}
-
-// Where a box's picture puts each character is where its editor does, and
-// a point on a character finds that character again.
-void TestWindow::pictureHitTesting_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");  // empty: the text the window starts with
-
-    QTest::newRow("all candidates, over three lines") << "Text1_40"
-                                                      << "";
-    QTest::newRow("a decided digit") << "Text1_40"
-                                     << "8";
-    QTest::newRow("candidates with a line break") << "Text1_40"
-                                                  << "12\r\n3";
-    QTest::newRow("a caption of two lines") << "Text9_1"
-                                            << "";
-    QTest::newRow("the message line, wrapped") << "Text3"
-                                               << "";
-    QTest::newRow("centred on a button") << "Text7"
-                                         << "";
-}
-
-void TestWindow::pictureHitTesting()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    if (!text.isEmpty()) {
-        TextBox& b = controlNamed(window->form(), name);
-        b.Text = text;
-        b.FontSize = Korvane::fontSizeForLength(text.size());
-        window->mirror();
-    }
-    TextBoxWidget* widget = box(name);
-    BoxPicture& picture = widget->picture();
-    QTextEdit* editor = widget->edit();
-    const QPoint viewport = editor->viewport()->mapTo(widget, QPoint());
-    const QString shown = widget->toPlainText();
-    for (int i = 0; i < shown.size(); ++i) {
-        const QRectF place = picture.characterRect(i);
-        const QString at = QStringLiteral("offset %1 of \"%2\"").arg(i).arg(shown);
-        QTextCursor cursor(editor->document());
-        cursor.setPosition(i);
-        const QRect caret = editor->cursorRect(cursor).translated(viewport);
-        if (place.isEmpty() && shown[i] != u'\n') {
-            // Only a line the box does not show has no place.
-            QVERIFY2(caret.top() >= widget->height() - 2, qPrintable(at));
-            continue;
-        }
-        QVERIFY2(qAbs(place.left() - caret.left()) <= 1, qPrintable(at));
-        QVERIFY2(place.top() <= caret.center().y() && caret.center().y() <= place.bottom(),
-                 qPrintable(at));
-        if (shown[i] != u'\n') {
-            const QPointF onIt(place.left() + place.width() / 4, place.center().y());
-            QVERIFY2(picture.offsetAt(onIt) == i, qPrintable(at));
-        }
-    }
-    QCOMPARE(picture.characterRect(int(shown.size())), QRectF());
-    // Past the end of every line, the end of the text.
-    QCOMPARE(picture.offsetAt(QPointF(widget->width(), widget->height())), int(shown.size()));
-}
-
 // The puzzle-type button flips the type on each click, which makes it a
 // counter of the clicks a gesture raised.
 void TestWindow::gesturesOnAButton_data()
@@ -396,6 +191,21 @@ void TestWindow::gesturesOnAButton_data()
         << Gesture([](MainWindow& w) { clickOn(w, "Text4", Qt::RightButton); }) << 0;
     QTest::newRow("released over another box is no click") << drag("Text4", "Text3") << 0;
     QTest::newRow("pressed on another box is no click") << drag("Text3", "Text4") << 0;
+    // The box's right border, its last column of pixels, is the frame's.
+    const auto at = [](int fromRight, int releaseFromRight) {
+        return Gesture([=](MainWindow& w) {
+            const TextBoxWidget* b = boxNamed(w, "Text4");
+            const auto point = [&](int in) {
+                return b->mapTo(&w, QPoint(b->width() - 1 - in, b->height() / 2));
+            };
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, point(fromRight));
+            QTest::mouseMove(w.windowHandle(), point(releaseFromRight));
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, point(releaseFromRight));
+        });
+    };
+    QTest::newRow("a click on the border is none") << at(0, 0) << 0;
+    QTest::newRow("a click a pixel inside the border is one") << at(1, 1) << 1;
+    QTest::newRow("released on the border is no click") << at(3, 0) << 0;
 }
 
 void TestWindow::gesturesOnAButton()
@@ -472,204 +282,6 @@ void TestWindow::dataSaveAndLoad()
     QCOMPARE(box("Text1_40")->palette().color(QPalette::Text), QColor(0xC0, 0x00, 0x00));
     QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), QColor(0xC0, 0xFF, 0xFF));
     QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("使用方法")));
-}
-
-// What the form makes of a typed text is the core's to test; here, that the
-// keys reach it as the form counts them, and what the cell shows after.
-void TestWindow::typingIntoACell_data()
-{
-    QTest::addColumn<QString>("typed");  // after selecting the whole text
-    QTest::addColumn<QString>("candidates");
-    QTest::addColumn<double>("points");
-    QTest::newRow("one digit") << "7"
-                               << "7" << 28.0;
-    QTest::newRow("a line break counts as two characters") << "123\n456"
-                                                           << "123\r\n456" << 11.0;
-    QTest::newRow("everything deleted") << "\b"
-                                        << "" << 14.0;
-}
-
-void TestWindow::typingIntoACell()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, candidates);
-    QFETCH(double, points);
-
-    TextBoxWidget* cell = box("Text1_30");
-    clickOn(*window, "Text1_30");
-    QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
-    for (QChar c : typed) {
-        if (c == u'\b')
-            QTest::keyClick(cell, Qt::Key_Backspace);
-        else if (c == u'\n')
-            QTest::keyClick(cell, Qt::Key_Return);
-        else
-            QTest::keyClicks(cell, QString(c));
-    }
-
-    QCOMPARE(window->form().Text1[30].Text, candidates);
-    QCOMPARE(window->form().candidates[30], candidates);
-    QCOMPARE(cell->font().pointSizeF(), points);
-    QCOMPARE(box("Text10")->toPlainText(), QStringLiteral("元に戻す"));
-    QCOMPARE(box("Text10")->palette().color(QPalette::Base), QColor(0xFF, 0x80, 0x80));
-    // Mirroring the new size left the caret behind the last typed character.
-    QCOMPARE(cell->editor()->textCursor().position(), QString(typed).remove(u'\b').size());
-    QCOMPARE(cell->editor()->textCursor().hasSelection(), false);
-}
-
-// When the form rewrites a text the user is working in, the caret and the
-// selection keep their places in the part that did not change.
-void TestWindow::caretStaysWhereTheFormRewrites_data()
-{
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QPoint>("selection");  // anchor, caret
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<QPoint>("kept");
-
-    QTest::newRow("full-width digits made ASCII, caret behind them")
-        << "１２３" << QPoint(3, 3) << "123" << QPoint(3, 3);
-    QTest::newRow("a digit removed before the caret")
-        << "123456789" << QPoint(9, 9) << "12346789" << QPoint(8, 8);
-    QTest::newRow("a digit removed after the caret")
-        << "123456789" << QPoint(2, 2) << "12346789" << QPoint(2, 2);
-    QTest::newRow("a digit removed inside the selection")
-        << "12345" << QPoint(1, 3) << "1245" << QPoint(1, 2);
-    QTest::newRow("a line break counts once")
-        << "12\r\n34" << QPoint(5, 5) << "12\r\n4" << QPoint(4, 4);
-    QTest::newRow("the whole text replaced") << "123" << QPoint(0, 3) << "＊" << QPoint(0, 1);
-}
-
-void TestWindow::caretStaysWhereTheFormRewrites()
-{
-    QFETCH(QString, before);
-    QFETCH(QPoint, selection);
-    QFETCH(QString, after);
-    QFETCH(QPoint, kept);
-
-    TextBox& cell = window->form().Text1[30];
-    cell.Text = before;
-    window->mirror();
-    QTextEdit* editor = box("Text1_30")->edit();
-    QTextCursor cursor = editor->textCursor();
-    cursor.setPosition(selection.x());
-    cursor.setPosition(selection.y(), QTextCursor::KeepAnchor);
-    editor->setTextCursor(cursor);
-
-    cell.Text = after;
-    window->mirror();
-    QCOMPARE(box("Text1_30")->toPlainText(), QString(after).replace("\r\n", "\n"));
-    QCOMPARE(QPoint(editor->textCursor().anchor(), editor->textCursor().position()), kept);
-}
-
-void TestWindow::inputMethodCommit()
-{
-    TextBoxWidget* cell = box("Text1_12");
-    cell->setFocus();
-    cell->edit()->selectAll();
-
-    QInputMethodEvent compose(QStringLiteral("ご"), {});
-    QCoreApplication::sendEvent(cell, &compose);
-    QCOMPARE(window->form().candidates[12], QStringLiteral("123456789"));
-
-    // An input method in its usual mode commits full-width digits: the cell
-    // takes them as the digits they are, and the caret stays behind them.
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("５７"));
-    QCoreApplication::sendEvent(cell, &commit);
-    // The handler runs once the input method is done with its commit.
-    QCOMPARE(window->form().candidates[12], QStringLiteral("123456789"));
-    QCoreApplication::sendPostedEvents();
-    QCOMPARE(window->form().candidates[12], QStringLiteral("57"));
-    QCOMPARE(cell->toPlainText(), QStringLiteral("57"));
-    QCOMPARE(cell->font().pointSizeF(), 14.0);
-    QCOMPARE(cell->editor()->textCursor().position(), 2);
-    QCOMPARE(window->form().restorePending, 1);
-
-    // The conversion is part of the commit: undo takes both back at once and
-    // never shows the full-width digits.
-    QTest::keyClick(cell, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(cell->toPlainText().contains(QStringLiteral("７")), false);
-    QCOMPARE(cell->toPlainText().contains(QStringLiteral("7")), false);
-    QCOMPARE(window->form().candidates[12], cell->toPlainText());
-}
-
-// A composition in progress when the keyboard moves to another cell ends in
-// its own cell, even where the input method commits it a second time.
-void TestWindow::compositionStaysInItsCell()
-{
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    TextBoxWidget* first = box("Text1_10");
-    TextBoxWidget* second = box("Text1_20");
-    first->setFocus();
-    first->edit()->selectAll();
-    const auto send = [](TextBoxWidget* cell, const QString& preedit, const QString& commit) {
-        QInputMethodEvent event(preedit, {});
-        event.setCommitString(commit);
-        QCoreApplication::sendEvent(cell, &event);
-        QCoreApplication::sendPostedEvents();
-    };
-    send(first, QStringLiteral("あいう"), QString());
-    // Qt has the input method commit into the cell the keyboard leaves...
-    send(first, QString(), QStringLiteral("あいう"));
-    second->setFocus();
-    // ...and mozc commits the same once more, into the cell that has it now.
-    send(second, QString(), QStringLiteral("あいう"));
-    QCOMPARE(first->toPlainText(), QStringLiteral("あいう"));
-    QCOMPARE(second->toPlainText(), QStringLiteral("123456789"));
-
-    // What is composed in the second cell is its own.
-    send(second, QStringLiteral("あいう"), QString());
-    send(second, QString(), QStringLiteral("あいう"));
-    QCOMPARE(second->toPlainText().count(QStringLiteral("あいう")), 1);
-}
-
-// The editor has a key first; what it leaves alone goes on to the window,
-// not back to it. So a key release runs the typed-edit handler once.
-void TestWindow::oneKeyReleaseOneHandler()
-{
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    TextBoxWidget* cell = box("Text1_5");
-    cell->setFocus();
-    QCoreApplication::sendPostedEvents();
-    QVERIFY(cell->editor() && cell->editor()->hasFocus());
-    QSignalSpy released(cell, &TextBoxWidget::keyReleased);
-    // As the platform delivers keys: to the window, and on to the focus.
-    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
-    QTest::keyClick(window->windowHandle(), Qt::Key_Left);
-    QCOMPARE(released.count(), 2);
-    // A key held down repeats: its releases while it repeats are left out.
-    for (int i = 0; i < 3; ++i) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Right, {}, QString(), true);
-        QCoreApplication::sendEvent(cell, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, {}, QString(), true);
-        QCoreApplication::sendEvent(cell, &release);
-    }
-    QCOMPARE(released.count(), 2);
-}
-
-// A box holds an editor while it has the keyboard or keeps something of the
-// user's (here the history of a typed edit); the others paint themselves.
-void TestWindow::editorsOnlyWhereTheUserWorks()
-{
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    const auto editing = [this] {
-        QStringList names;
-        for (const QString& name : controlNames()) {
-            if (box(name)->editor())
-                names << name;
-        }
-        return names;
-    };
-    clickOn(*window, "Text1_3");
-    QTest::keyClicks(QApplication::focusWidget(), "12");
-    clickAll(*window, {"Text1_4", "Text1_5", "Text2_2", "Text1_6"});
-    QTRY_COMPARE(editing(), (QStringList{"Text1_3", "Text1_6"}));
-    // A palette click needs none.
-    clickOn(*window, "Text2_4");
-    QTRY_COMPARE(editing(), QStringList{"Text1_3"});
 }
 
 // The keys that click a focused control run what a left click runs, and a
@@ -916,37 +528,6 @@ void TestWindow::focusMarkOnlyWhereTheKeyboardIs()
     QCOMPARE(marked(), QStringList());
 }
 
-// The wheel scrolls a box whose text goes on below it; over any other box it
-// is the window's, and the box takes no editor for it.
-void TestWindow::wheelScrollsOnlyATallerText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("scrolls");
-    QTest::newRow("three lines of candidates fit") << "123456789" << false;
-    QTest::newRow("a fourth line, just below the cell") << "1234567891234" << true;
-    QTest::newRow("a long text") << QString(200, u'1') << true;
-}
-
-void TestWindow::wheelScrollsOnlyATallerText()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, scrolls);
-    TextBox& cell = window->form().Text1[40];
-    cell.Text = text;
-    cell.FontSize = Korvane::fontSizeForLength(text.size());
-    window->mirror();
-    TextBoxWidget* widget = box("Text1_40");
-    const QPointF at = widget->rect().center();
-    QWheelEvent turn(at, widget->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {},
-                     Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(widget, &turn);
-
-    QCOMPARE(turn.isAccepted(), scrolls);
-    QCOMPARE(widget->editor() != nullptr, scrolls);
-    if (scrolls)
-        QVERIFY(widget->editor()->verticalScrollBar()->value() > 0);
-}
-
 // The puzzle commands, from their keys anywhere and from a cell's menu, run
 // as the form's own do, and the chord's key releases run no cell's handler.
 void TestWindow::puzzleCommands_data()
@@ -1071,256 +652,6 @@ void TestWindow::savePuzzleFromKeysAndMenu()
     QCOMPARE(QDir().entryList(QDir::Files), QStringList{QStringLiteral("保存.txt")});
 }
 
-// An idle editor looks as its box does, but a menu or a message box that is
-// open may still hold on to it: it is given up once they are closed.
-void TestWindow::idleEditorWaitsForLoopsOfItsOwn_data()
-{
-    QTest::addColumn<Opener>("open");
-    QTest::newRow("its context menu") << Opener([](TextBoxWidget& box) {
-        QContextMenuEvent menu(QContextMenuEvent::Keyboard, box.rect().center(),
-                               box.mapToGlobal(box.rect().center()));
-        QCoreApplication::sendEvent(&box, &menu);
-        return [] { OpenBoxAnswerer::closePopup(); };
-    });
-    QTest::newRow("a message box") << Opener([](TextBoxWidget& box) {
-        auto message = std::make_shared<QMessageBox>(QMessageBox::NoIcon, "Korvane", "?",
-                                                     QMessageBox::Ok, box.window());
-        message->setWindowModality(Qt::ApplicationModal);
-        message->show();
-        box.edit();
-        return [message] { message->close(); };
-    });
-}
-
-void TestWindow::idleEditorWaitsForLoopsOfItsOwn()
-{
-    QFETCH(Opener, open);
-    TextBoxWidget* line = box("Text3");
-    const std::function<void()> close = open(*line);
-    QVERIFY(line->editor());
-    QVERIFY(QApplication::activePopupWidget() || QApplication::activeModalWidget());
-    // A new text would let an idle editor go.
-    window->form().Text3.Text = QStringLiteral("データが保存されました");
-    window->mirror();
-    QTest::qWait(150);
-    QVERIFY(line->editor());
-    close();
-    QTRY_VERIFY(!line->editor());
-}
-
-// A cell the user types in that the scan then marks shows the mark in its
-// editor: the digit, and its colour too.
-void TestWindow::editedCellTurnsIntoAMark()
-{
-    clickOn(*window, "Text6");  // automatic elimination on
-    // Row 2 has no 7 but in cell 23.
-    for (int cell = 18; cell < 27; ++cell) {
-        if (cell != 23)
-            setCandidates(window->form(), cell, QStringLiteral("12345689"));
-    }
-    window->mirror();
-    TextBoxWidget* cell = box("Text1_23");
-    clickOn(*window, "Text1_23");
-    QTest::keyClick(cell, Qt::Key_End);
-    QTest::keyClicks(cell, "x");
-
-    QCOMPARE(cell->toPlainText(), QStringLiteral("7"));
-    QCOMPARE(cell->editor()->toPlainText(), QStringLiteral("7"));
-    QCOMPARE(cell->editor()->palette().color(QPalette::Text), onScreen(Colors::HiddenSingle));
-    QCOMPARE(cell->editor()->palette().color(QPalette::Base), onScreen(Colors::CellOddBox));
-}
-
-// A handler's message box runs a loop of its own; an input-method commit
-// whose handler was queued before it, or comes during it, runs no second
-// handler inside the first.
-void TestWindow::commitDuringAMessageBoxStartsNoHandler()
-{
-    FakePort answers;
-    window->messagePort().answerWith(&answers);
-    TextBoxWidget* other = box("Text1_2");
-    other->edit()->selectAll();
-    answers.onMsgBox = [&](const QString&, int) {
-        if (answers.calls.size() > 1)
-            return;
-        // A 5 committed into the same row would clash again.
-        QInputMethodEvent commit;
-        commit.setCommitString(QStringLiteral("５"));
-        QCoreApplication::sendEvent(other, &commit);
-        QCoreApplication::sendPostedEvents();
-    };
-    clickAll(*window, {"Text2_4", "Text1_0"});
-    TextBoxWidget* cell = box("Text1_1");
-    QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(cell, Qt::Key_5);
-    QCoreApplication::sendPostedEvents();
-
-    QCOMPARE(answers.prompts(), QStringList{QStringLiteral("同じ数あり =5")});
-    QCOMPARE(window->form().candidates[2], FullCandidates);
-}
-
-namespace {
-
-void typeIn(TextBoxWidget& box, const QString& text)
-{
-    QTest::keyClicks(&box, text);
-}
-
-void commitIn(TextBoxWidget& box, const QString& text)
-{
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QCoreApplication::sendEvent(&box, &commit);
-    QCoreApplication::sendPostedEvents();
-}
-
-void pasteWithKeys(TextBoxWidget& box, const QString& text)
-{
-    QGuiApplication::clipboard()->setText(text);
-    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
-}
-
-void pasteFromMenu(TextBoxWidget& box, const QString& text)
-{
-    QGuiApplication::clipboard()->setText(text);
-    std::unique_ptr<QMenu> menu(box.edit()->createStandardContextMenu());
-    const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
-    for (QAction* action : menu->actions()) {
-        if (action->text().startsWith(paste))
-            action->trigger();
-    }
-}
-
-void dropOn(TextBoxWidget& box, const QString& text)
-{
-    QMimeData data;
-    data.setText(text);
-    const QPointF at = box.rect().center();
-    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(&box, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(&box, &drop);
-}
-
-}  // namespace
-
-// A box that takes typing holds at most MaxLength characters, counted as the
-// form counts them, whichever way the text comes in; what would not fit is
-// left out, never half a character or half a line break.
-void TestWindow::everyWayInIsBounded_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("free");      // room left before the insertion
-    QTest::addColumn<int>("selected");  // characters selected at the end, replaced
-    QTest::addColumn<Insertion>("insert");
-    QTest::addColumn<QString>("inserted");
-    QTest::addColumn<QString>("kept");  // how the box ends
-
-    const QString million(1'000'000, u'7');
-    const Insertion type(typeIn), commit(commitIn), paste(pasteWithKeys), menu(pasteFromMenu),
-        drop(dropOn);
-    const Insertion lineBreak(
-        [](TextBoxWidget& b, const QString&) { QTest::keyClick(&b, Qt::Key_Return); });
-    QTest::newRow("a key in a full cell types nothing") << "Text1_30" << 0 << 0 << type << "5"
-                                                        << "";
-    QTest::newRow("the last free place takes one key") << "Text1_30" << 1 << 0 << type << "56"
-                                                       << "5";
-    QTest::newRow("a line break needs two places") << "Text1_30" << 1 << 0 << lineBreak << ""
-                                                   << "";
-    QTest::newRow("a commit is cut, its digits still become digits")
-        << "Text1_30" << 3 << 0 << commit << "１２３４５"
-        << "123";
-    QTest::newRow("a million pasted with Ctrl+V")
-        << "Text1_30" << 4 << 0 << paste << million << "7777";
-    QTest::newRow("pasted from the context menu") << "Text6" << 2 << 0 << menu << million << "77";
-    QTest::newRow("dropped") << "Text9_1" << 3 << 0 << drop << million << "777";
-    QTest::newRow("a paste stops before a line break that would not fit")
-        << "Text8" << 3 << 0 << paste << "ab\r\ncd"
-        << "ab";
-    QTest::newRow("a paragraph separator is a line break too")
-        << "Text8" << 3 << 0 << paste << "ab\u2029cd"
-        << "ab";
-    QTest::newRow("and so is the document's frame bound")
-        << "Text8" << 3 << 0 << paste << "ab\uFDD1cd"
-        << "ab";
-    QTest::newRow("a commit into a read-only box types nothing")
-        << "Text3" << 5 << 0 << commit << "abc"
-        << "";
-    QTest::newRow("a paste never splits a character") << "Text7" << 2 << 0 << paste << "x😀"
-                                                      << "x";
-    QTest::newRow("typing over a selection in a full cell replaces it")
-        << "Text1_30" << 0 << 2 << type << "56"
-        << "56";
-    QTest::newRow("a paste over a selection in a full cell takes its room")
-        << "Text1_30" << 0 << 3 << paste << million << "777";
-}
-
-void TestWindow::everyWayInIsBounded()
-{
-    QFETCH(QString, name);
-    QFETCH(int, free);
-    QFETCH(int, selected);
-    QFETCH(Insertion, insert);
-    QFETCH(QString, inserted);
-    QFETCH(QString, kept);
-
-    // A box holds what the README promises, whatever the code's constant.
-    constexpr int Promised = 1000;
-    TextBoxWidget* target = box(name);
-    const QString before(Promised - free, u'1');
-    controlNamed(window->form(), name).Text = before;
-    window->mirror();
-    target->setFocus();
-    target->edit()->moveCursor(QTextCursor::End);
-    for (int i = 0; i < selected; ++i)
-        target->edit()->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
-
-    insert(*target, inserted);
-    // A drop lands where it is dropped, anything else at the caret.
-    const auto sorted = [](QString text) {
-        std::sort(text.begin(), text.end());
-        return text;
-    };
-    const QString shown = controlNamed(window->form(), name).Text;
-    const QString expected = before.chopped(selected) + kept;
-    QCOMPARE(boxtext::formLength(target->toPlainText()), expected.size());
-    QCOMPARE(sorted(shown), sorted(expected));
-}
-
-namespace {
-
-// Notes whether a drag reached the watched widget.
-class DragWatch : public QObject {
-public:
-    bool entered = false;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        entered = entered || event->type() == QEvent::DragEnter;
-        return false;
-    }
-};
-
-void dragOnto(QWidget& target, MainWindow& window, const QList<QUrl>& urls, const QString& text)
-{
-    QMimeData data;
-    if (!urls.isEmpty())
-        data.setUrls(urls);
-    if (!text.isEmpty())
-        data.setText(text);
-    // Where a box leaves the drag alone, Qt offers it to the window; the drop
-    // then goes to whichever widget took the drag.
-    DragWatch watch;
-    window.installEventFilter(&watch);
-    QDragEnterEvent enter(target.rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(&target, &enter);
-    window.removeEventFilter(&watch);
-    if (!enter.isAccepted())
-        return;
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(watch.entered ? static_cast<QWidget*>(&window) : &target, &drop);
-}
-
-}  // namespace
-
 // A puzzle file opened by a drop or the file dialog is loaded as Data Load
 // loads one and becomes Data Load's file; anything else dropped is refused.
 // The file has a 9 in its corner.
@@ -1435,61 +766,6 @@ void TestWindow::keptBoardOfferedInARealBox()
     QTest::keyClick(window->windowHandle(), Qt::Key_Left);
     QCOMPARE(released.count(), 1);
     QCOMPARE(window->form().restorePending, 1);
-}
-
-// Where singles stall: Ctrl+H names and marks the step, again explains it
-// beside the board, a third time makes it; 連続消去 then goes on from the
-// board with the step in it. The key releases of Ctrl+H themselves leave the
-// hint on show.
-void TestWindow::hintInThreeStages()
-{
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    window->form().PastePuzzle(QStringLiteral(
-        "3.5.149...4..2.73..9....4..9.1..3.....8.49.2..5..........5..179....8....2........"));
-    clickAll(*window, {"Text6", "Text10"});
-    const QString stalled = boardState(window->form());
-    TextBoxWidget* cell = box("Text1_80");
-    cell->setFocus();
-    QCoreApplication::sendPostedEvents();
-
-    QTest::keyPress(window->windowHandle(), Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(window->hintStage(), 1);
-    QVERIFY(window->form().Text3.Text.startsWith(QStringLiteral("ヒント：")));
-    QVERIFY(window->hintMarks()->isVisible());
-    QCOMPARE(boardState(window->form()), stalled);
-    // H comes up, then Ctrl.
-    QTest::keyRelease(window->windowHandle(), Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(window->hintStage(), 1);
-
-    window->hintAction()->trigger();
-    QCOMPARE(window->hintStage(), 2);
-    QTRY_VERIFY(window->hintPanel()->isVisible());
-    QVERIFY(window->hintPanel()->text().contains(QStringLiteral("消せます")));
-    QVERIFY(window->hintMarks()->isVisible());
-    const QString firstExplanation = window->hintPanel()->text();
-
-    window->hintAction()->trigger();
-    QCOMPARE(window->hintStage(), 0);
-    QVERIFY(!window->hintMarks()->isVisible());
-    QVERIFY(!window->hintPanel()->isVisible());
-    const QString stepped = boardState(window->form());
-    QVERIFY(stepped != stalled);
-    QCOMPARE(window->form().restorePending, 0);
-    clickOn(*window, "Text10");  // 連続消去, not 元に戻す
-    QVERIFY(boardState(window->form()) != stalled);
-    // The next hint is the next step, not the one made.
-    window->hintAction()->trigger();
-    window->hintAction()->trigger();
-    QVERIFY(window->hintPanel()->text() != firstExplanation);
-    clickOn(*window, "Text2_3");
-
-    // Any other action ends a hint on show.
-    window->hintAction()->trigger();
-    QCOMPARE(window->hintStage(), 1);
-    clickOn(*window, "Text2_3");
-    QCOMPARE(window->hintStage(), 0);
-    QVERIFY(!window->hintMarks()->isVisible());
 }
 
 QTEST_MAIN(TestWindow)

@@ -1,0 +1,97 @@
+#include "menucommands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QShortcut>
+
+#include "filenames.h"
+#include "mainwindow.h"
+
+namespace {
+
+const QString PuzzleFilter =
+    QStringLiteral("問題ファイル (*.txt *.sdk *.ss);;すべてのファイル (*)");
+
+QString fileDialog(QWidget* parent, const QString& current)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("問題ファイルを開く"),
+                                        QFileInfo(current).absolutePath(), PuzzleFilter);
+}
+
+QString saveDialog(QWidget* parent, const QString& current)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("問題を保存"),
+                                        QFileInfo(current).absoluteFilePath(), PuzzleFilter);
+}
+
+}  // namespace
+
+MenuCommands::MenuCommands(MainWindow& window)
+    : QObject(&window), window_(window), chooseFile_(fileDialog), chooseSaveFile_(saveDialog)
+{
+    Korvane& form = window.form();
+    pastePuzzle_ = command(QStringLiteral("問題を貼り付け"),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), [this, &form] {
+                               const QString text = QGuiApplication::clipboard()->text();
+                               window_.act([&] { form.PastePuzzle(text); });
+                           });
+    copyPuzzle_ =
+        command(QStringLiteral("問題をコピー"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                [&form] { QGuiApplication::clipboard()->setText(form.PuzzleLine()); });
+    copyCandidates_ = command(QStringLiteral("候補をコピー"), QKeySequence(), [&form] {
+        QGuiApplication::clipboard()->setText(form.CandidateGrid());
+    });
+    savePuzzle_ =
+        command(QStringLiteral("問題を保存…"), QKeySequence::Save, [this] { savePuzzleFile(); });
+    hint_ = command(QStringLiteral("ヒント"), QKeySequence(Qt::CTRL | Qt::Key_H),
+                    [this] { window_.hint(); });
+    connect(new QShortcut(QKeySequence::Open, &window), &QShortcut::activated, this,
+            &MenuCommands::choosePuzzleFile);
+}
+
+QAction* MenuCommands::command(const QString& text, const QKeySequence& keys,
+                               std::function<void()> run)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(keys);
+    window_.addAction(action);
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
+        // Not from inside another action's message box.
+        if (!window_.busy())
+            run();
+    });
+    return action;
+}
+
+void MenuCommands::addTo(QMenu* menu) const
+{
+    menu->addSeparator();
+    menu->addActions({pastePuzzle_, copyPuzzle_, copyCandidates_});
+    menu->addSeparator();
+    menu->addAction(savePuzzle_);
+    menu->addSeparator();
+    menu->addAction(hint_);
+}
+
+void MenuCommands::choosePuzzleFile()
+{
+    // The dialog is not offered for nothing: the form would refuse the file.
+    if (window_.busy() || !window_.form().canOpenPuzzleFile())
+        return;
+    const QString chosen = chooseFile_(&window_, window_.form().puzzleFile);
+    if (!chosen.isEmpty())
+        window_.openPuzzleFile(chosen);
+}
+
+void MenuCommands::savePuzzleFile()
+{
+    const QString chosen = chooseSaveFile_(&window_, window_.form().puzzleFile);
+    if (chosen.isEmpty())
+        return;
+    const QString path = filenames::absolute(chosen);
+    window_.act([&] { window_.form().SavePuzzleFile(path); });
+}
