@@ -561,6 +561,109 @@ BENCHMARK_CAPTURE(
     ->Name("Core/Solver/FourGivens")
     ->Unit(benchmark::kMicrosecond);
 
+// ---- the history and the mistakes ----
+
+// A game of the normal sample: elimination on, then `count` right digits
+// placed in reading order, each a palette click and a cell click recorded as
+// the window records them; with a wrong digit in the first open cell first
+// when `wrong` is set.
+void playGame(Korvane& form, int count, bool wrong)
+{
+    buildScene(form, Scene::NormalGivensAuto);
+    form.history.reset(form);
+    const QString solution = benchdata::NormalSolution;
+    const auto place = [&form](int cell, int digit) {
+        form.Text2_click(digit - 1);
+        form.EndAction();
+        form.Text1_click(cell);
+        form.EndAction();
+    };
+    for (int cell = 0; cell < Korvane::CellCount && (wrong || count > 0); ++cell) {
+        if (form.decided[cell] == 1)
+            continue;
+        const int right = solution[cell].digitValue();
+        if (wrong) {
+            for (int digit = 1; digit <= 9; ++digit) {
+                if (digit != right && form.Text1[cell].Text.contains(QChar(u'0' + digit))) {
+                    place(cell, digit);
+                    wrong = false;
+                    break;
+                }
+            }
+        } else if (form.Text1[cell].Text.contains(QChar(u'0' + right))) {
+            place(cell, right);
+            --count;
+        }
+    }
+}
+
+// What the window adds to every action: the form compared with the last
+// state and a step recorded, here after a placement with 20 steps behind.
+void BM_RecordAction(benchmark::State& state)
+{
+    timeOnFresh(
+        state,
+        [](Korvane& f) {
+            playGame(f, 10, false);
+            f.Text2_click(normalPlacementPalette());
+            f.EndAction();
+        },
+        [](Korvane& f) {
+            f.Text1_click(NormalPlacementCell);
+            f.EndAction();
+        });
+}
+BENCHMARK(BM_RecordAction)->Name("Core/History/PlacementRecorded")->UseManualTime();
+
+void BM_UndoRedo(benchmark::State& state, bool undo)
+{
+    timeOnFresh(
+        state,
+        [undo](Korvane& f) {
+            playGame(f, 40, false);
+            if (!undo)
+                f.Undo();
+        },
+        [undo](Korvane& f) { undo ? f.Undo() : f.Redo(); },
+        [](const Korvane& f) { return f.history.undoCount() > 0 ? nullptr : "no history"; });
+}
+BENCHMARK_CAPTURE(BM_UndoRedo, Undo, true)->Name("Core/History/Undo")->UseManualTime();
+BENCHMARK_CAPTURE(BM_UndoRedo, Redo, false)->Name("Core/History/Redo")->UseManualTime();
+
+// 間違いを探す with a wrong digit 40 placements back: the board's own digits
+// have no solution, so the history is searched for the state that fixes it.
+void BM_FindMistake(benchmark::State& state, bool wrong)
+{
+    // The game may meet a clash after the wrong digit, and say so in a box;
+    // only the command itself has to open none.
+    CountingPort preparing;
+    Korvane prepared(preparing);
+    playGame(prepared, 40, wrong);
+    CountingPort port;
+    Korvane form(port);
+    int found = -1;
+    for (auto _ : state) {
+        form = prepared;
+        const auto start = Clock::now();
+        found = form.FindMistake();
+        const auto end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        benchmark::ClobberMemory();
+    }
+    if (port.boxes != 0)
+        state.SkipWithError("a message box opened");
+    else if ((found >= 0) != wrong)
+        state.SkipWithError("not the mistake the game holds");
+}
+BENCHMARK_CAPTURE(BM_FindMistake, None, false)
+    ->Name("Core/Mistake/FindNone")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FindMistake, FortyBack, true)
+    ->Name("Core/Mistake/FindFortyPlacementsBack")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -293,8 +293,7 @@ void BoardKeeper::findHolder()
             .arg(host);
 }
 
-std::optional<keptstate::Kept> BoardKeeper::offerTakeOver(MessagePort& port,
-                                                          const FormState& base)
+std::optional<keptstate::Kept> BoardKeeper::offerTakeOver(MessagePort& port, const FormState& base)
 {
     if (holder_ != Holder::Stuck || offered_ || keeping_ || finished_)
         return std::nullopt;

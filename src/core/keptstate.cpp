@@ -184,8 +184,8 @@ QJsonValue valueOf(const Change& change)
 {
     if (formfield::isText(change.field))
         return change.text;
-    const bool fontSize = change.field < formfield::ControlFields &&
-                          change.field % formfield::ControlProperties == 1;
+    const bool fontSize =
+        change.field < formfield::ControlFields && change.field % formfield::ControlProperties == 1;
     return fontSize ? QJsonValue(change.number) : QJsonValue(qint64(change.number));
 }
 
@@ -316,8 +316,7 @@ bool readEntries(Reader& r, const QJsonValue& value, int first, std::vector<Chan
         if (index < 0)
             return r.refuse(what + QStringLiteral(" has no entry ") + shown(it.key()));
         Change change;
-        if (!readStepValue(r, it.value(), first + index, change,
-                           what + u' ' + indexKey(index)))
+        if (!readStepValue(r, it.value(), first + index, change, what + u' ' + indexKey(index)))
             return false;
         changes.push_back(std::move(change));
     }
@@ -437,7 +436,8 @@ QString checkOf(const QJsonObject& board)
 
 QString checkOf(const QJsonObject& board, const QJsonObject& history)
 {
-    return checkOf(QJsonObject{{QStringLiteral("board"), board}, {QStringLiteral("history"), history}});
+    return checkOf(
+        QJsonObject{{QStringLiteral("board"), board}, {QStringLiteral("history"), history}});
 }
 
 QString checkOfDocument(const QJsonObject& document)
@@ -475,7 +475,8 @@ QByteArray write(const FormState& state, const KeptHistory& history)
 Reading read(QByteArrayView bytes, const FormState& base)
 {
     if (bytes.size() > MaxFileBytes)
-        return {std::nullopt, {}, QStringLiteral("the file is larger than %1 bytes").arg(MaxFileBytes)};
+        return {
+            std::nullopt, {}, QStringLiteral("the file is larger than %1 bytes").arg(MaxFileBytes)};
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes.toByteArray(), &error);
     if (error.error != QJsonParseError::NoError)
@@ -489,9 +490,11 @@ Reading read(QByteArrayView bytes, const FormState& base)
     const QJsonValue version = root.value(QLatin1StringView("version"));
     const bool first = version.toDouble() == 1;
     if (!first && version.toDouble() != Version)
-        return {std::nullopt, {}, QStringLiteral("version %1, where this Korvane reads 1 to %2")
-                                  .arg(version.toVariant().toString())
-                                  .arg(Version)};
+        return {std::nullopt,
+                {},
+                QStringLiteral("version %1, where this Korvane reads 1 to %2")
+                    .arg(version.toVariant().toString())
+                    .arg(Version)};
     if (root.value(QLatin1StringView("check")).toString() != checkOfDocument(root))
         return {std::nullopt, {}, QStringLiteral("its check does not match its board")};
 

@@ -169,7 +169,8 @@ public:
     // The board kept from an earlier run, offered at the start: where it
     // differs from the form's state, the user is asked once (Yes / No,
     // Yes the default) and Yes puts every control and variable back as
-    // `kept` holds them. No, or nothing to offer, leaves the form as it is.
+    // `kept` holds them. No leaves the form as it is; a kept board equal to
+    // the form is not asked about, and only its history is put back.
     // Yes also puts back the history kept with it, so that an undo goes on
     // back past the restart. Returns whether the kept board was put back.
     bool OfferKeptBoard(const FormState& kept, const KeptHistory& keptHistory = {});

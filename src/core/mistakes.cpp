@@ -21,8 +21,9 @@ const QString& shownText(const FormState& state, int cell)
 // The digit a text of one digit holds, else 0.
 int digitOf(const QString& text)
 {
-    return text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'9' ? text.at(0).unicode() - u'0'
-                                                                         : 0;
+    return text.size() == 1 && text.at(0) >= u'1' && text.at(0) <= u'9'
+               ? text.at(0).unicode() - u'0'
+               : 0;
 }
 
 // The decided digits of a state, 0 in every other cell.

@@ -166,8 +166,12 @@ bool Korvane::SavePuzzleFile(const QString& path)
 
 bool Korvane::OfferKeptBoard(const FormState& kept, const KeptHistory& keptHistory)
 {
-    if (kept == *this)
+    // Nothing to ask about when the board is the one the program starts
+    // with; its history still comes back, so that an undo reaches the game.
+    if (kept == *this) {
+        history.restore(kept, keptHistory);
         return false;
+    }
     if (port.MsgBox(QStringLiteral("前回の盤面を復元しますか？"), MessagePort::YesNo) !=
         MessagePort::Yes)
         return false;

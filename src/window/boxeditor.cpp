@@ -255,6 +255,22 @@ void BoxEditor::mouseReleaseEvent(QMouseEvent* event)
         emit released(event->button(), inBox(event->position()));
 }
 
+bool BoxEditor::event(QEvent* event)
+{
+    // Undo and redo are the window's: they take back whole actions, typing
+    // included, which the form has already taken in. Left unclaimed here,
+    // the keys reach the window's commands.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
 void BoxEditor::keyPressEvent(QKeyEvent* event)
 {
     typeKey(event);
@@ -273,6 +289,13 @@ void BoxEditor::contextMenuEvent(QContextMenuEvent* event)
 
 void BoxEditor::typeKey(QKeyEvent* event)
 {
+    // With nothing to take back the window's undo is off; the text edit's
+    // own must not stand in for it.
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+        event->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+        event->ignore();
+        return;
+    }
     const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     // Ctrl+Return is a command, never a line typed.
     if (lineBreak && event->modifiers().testFlag(Qt::ControlModifier)) {

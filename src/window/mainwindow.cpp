@@ -89,7 +89,7 @@ void MainWindow::route(TextBoxWidget* box, const layout::Control& control, int i
 {
     // What the user types reaches the form as any gesture does.
     connect(box, &TextBoxWidget::edited, this,
-            [this, box, index] { run([&] { form_.TypeInto(index, box->formText()); }); });
+            [this, box, index] { run([&] { form_.TypeInto(index, box->formText()); }, false); });
     if (const auto click = control.click) {
         const int at = control.index;
         connect(box, &TextBoxWidget::clicked, this,
@@ -149,7 +149,7 @@ void MainWindow::mirror()
         news_->tell(form_);
 }
 
-template <typename Handler> void MainWindow::run(Handler&& handler)
+template <typename Handler> void MainWindow::run(Handler&& handler, bool step)
 {
     if (running_)
         return;
@@ -158,6 +158,9 @@ template <typename Handler> void MainWindow::run(Handler&& handler)
     news_->noteFocus();
     running_ = true;
     handler();
+    // Each action is a step of the history, taken back whole by 取り消し.
+    if (step)
+        form_.EndAction();
     running_ = false;
     mirror();
     if (afterAction_)
@@ -239,6 +242,14 @@ void MainWindow::dropEvent(QDropEvent* event)
     openPuzzleFile(file);
 }
 
+std::array<QRect, 81> MainWindow::cellRects() const
+{
+    std::array<QRect, 81> cells;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        cells[size_t(i)] = boxes_[size_t(i)]->geometry();
+    return cells;
+}
+
 void MainWindow::hint()
 {
     if (running_)
@@ -259,8 +270,18 @@ void MainWindow::hint()
     hinting_ = true;
     run([&] { outcome = form_.ShowHint(); });
     hinting_ = false;
-    std::array<QRect, 81> cells;
-    for (int i = 0; i < Korvane::CellCount; ++i)
-        cells[size_t(i)] = boxes_[size_t(i)]->geometry();
-    hint_->found(outcome, form_.HintBoard(), cells);
+    hint_->found(outcome, form_.HintBoard(), cellRects());
+}
+
+void MainWindow::findMistake()
+{
+    if (running_)
+        return;
+    int cell = -1;
+    run([&] { cell = form_.FindMistake(); });
+    if (cell < 0)
+        return;
+    nextstep::Step framed;
+    framed.cells = {cell};
+    hint_->marks()->mark(framed, cellRects());
 }

@@ -78,6 +78,10 @@ public:
     // marked over the board. Again: its explanation beside the window. A
     // third time: the step is made. Any other action ends the hint.
     void hint();
+    // 間違いを探す: the form names the first wrong cell on the message line,
+    // and it is framed over the board as a hint's cells are, until the next
+    // action.
+    void findMistake();
     QAction* hintAction() const { return commands_->hint(); }
     // 0 no hint on show, 1 marked, 2 explained.
     int hintStage() const { return int(hint_->stage()); }
@@ -94,7 +98,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    template <typename Handler> void run(Handler&& handler);
+    // With `step` false the change waits to go into the history with the
+    // next action: what is typed, before the key's handler runs.
+    template <typename Handler> void run(Handler&& handler, bool step = true);
     // Connects a box's gestures to the handlers of its row.
     void route(TextBoxWidget* box, const layout::Control& control, int index);
     // The cell a widget belongs to (the cell's box or its editor), or -1.
@@ -111,5 +117,7 @@ private:
     KeyChords* chords_ = nullptr;
     std::unique_ptr<ScreenReaderNews> news_;
     MenuCommands* commands_ = nullptr;
+    // Where the 81 cells lie in the window, for marks over them.
+    std::array<QRect, 81> cellRects() const;
     std::unique_ptr<Hint> hint_;
 };

@@ -49,6 +49,17 @@ MenuCommands::MenuCommands(MainWindow& window)
         command(QStringLiteral("問題を保存…"), QKeySequence::Save, [this] { savePuzzleFile(); });
     hint_ = command(QStringLiteral("ヒント"), QKeySequence(Qt::CTRL | Qt::Key_H),
                     [this] { window_.hint(); });
+    undo_ = command(QStringLiteral("取り消し"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                    [this, &form] { window_.act([&] { form.Undo(); }); });
+    redo_ = command(QStringLiteral("やり直し"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                    [this, &form] { window_.act([&] { form.Redo(); }); });
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    findMistake_ = command(QStringLiteral("間違いを探す"), QKeySequence(Qt::CTRL | Qt::Key_M),
+                           [this] { window_.findMistake(); });
+    undoToBeforeMistake_ = command(
+        QStringLiteral("間違いの前まで戻す"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
+        [this, &form] { window_.act([&] { form.UndoToBeforeMistake(); }); });
     connect(new QShortcut(QKeySequence::Open, &window), &QShortcut::activated, this,
             &MenuCommands::choosePuzzleFile);
 }
@@ -69,12 +80,36 @@ QAction* MenuCommands::command(const QString& text, const QKeySequence& keys,
 
 void MenuCommands::addTo(QMenu* menu) const
 {
+    // The text edit's undo would take back keys the form has already acted
+    // on; the history's takes back the whole action instead.
+    QAction* first = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->shortcut() == QKeySequence(QKeySequence::Undo) ||
+            action->shortcut() == QKeySequence(QKeySequence::Redo)) {
+            menu->removeAction(action);
+        } else if (!first) {
+            first = action;
+        }
+    }
+    undo_->setEnabled(window_.form().canUndo());
+    redo_->setEnabled(window_.form().canRedo());
+    // A disabled action takes no key: the keys come back with the menu's
+    // close.
+    connect(menu, &QMenu::aboutToHide, undo_, [undo = undo_, redo = redo_] {
+        undo->setEnabled(true);
+        redo->setEnabled(true);
+    });
+    menu->insertActions(first, {undo_, redo_});
+    if (first)
+        menu->insertSeparator(first);
     menu->addSeparator();
     menu->addActions({pastePuzzle_, copyPuzzle_, copyCandidates_});
     menu->addSeparator();
     menu->addAction(savePuzzle_);
     menu->addSeparator();
     menu->addAction(hint_);
+    menu->addSeparator();
+    menu->addActions({findMistake_, undoToBeforeMistake_});
 }
 
 void MenuCommands::choosePuzzleFile()

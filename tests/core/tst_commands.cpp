@@ -736,14 +736,24 @@ void TestCommands::typingIntoAControl_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");  // empty: the text it had
     const QString full(1000, u'1');
-    QTest::newRow("a cell") << "Text1_40" << "57" << "57";
-    QTest::newRow("a box that takes typing") << "Text9_0" << "Data" << "Data";
-    QTest::newRow("a palette button") << "Text2_4" << "x" << "";
-    QTest::newRow("the message line") << "Text3" << "x" << "";
-    QTest::newRow("連続消去") << "Text10" << "x" << "";
+    QTest::newRow("a cell") << "Text1_40"
+                            << "57"
+                            << "57";
+    QTest::newRow("a box that takes typing") << "Text9_0"
+                                             << "Data"
+                                             << "Data";
+    QTest::newRow("a palette button") << "Text2_4"
+                                      << "x"
+                                      << "";
+    QTest::newRow("the message line") << "Text3"
+                                      << "x"
+                                      << "";
+    QTest::newRow("連続消去") << "Text10"
+                              << "x"
+                              << "";
     QTest::newRow("too long, cut") << "Text1_0" << full + "2" << full;
-    QTest::newRow("never inside a line break")
-        << "Text1_0" << QString(999, u'1') + "\r\n" << QString(999, u'1');
+    QTest::newRow("never inside a line break") << "Text1_0" << QString(999, u'1') + "\r\n"
+                                               << QString(999, u'1');
     QTest::newRow("nor a surrogate pair")
         << "Text1_0" << QString(999, u'1') + QStringLiteral("😀") << QString(999, u'1');
 }

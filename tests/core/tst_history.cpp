@@ -91,64 +91,59 @@ void TestHistory::oneUndoTakesBack_data()
     QTest::addColumn<Setup>("then");    // what the undo takes back, and a redo brings again
     QTest::addColumn<bool>("quiet");    // whether `then` ends in a message, which is not redone
 
-    QTest::newRow("a placement") << Setup(gameUnderWay)
-                                 << Setup([](Korvane& f) { place(f, 2, 6); }) << false;
-    QTest::newRow("部分取消, its digit and the peers' candidates")
-        << Setup(gameUnderWay) << Setup([](Korvane& f) {
-               act(f, [](Korvane& k) { k.Text2_click(9); });
-               act(f, [](Korvane& k) { k.Text1_click(1); });
-           })
-        << false;
+    QTest::newRow("a placement") << Setup([](Korvane& f) {
+        gameUnderWay(f);
+        act(f, [](Korvane& k) { k.Text2_click(5); });
+    }) << Setup([](Korvane& f) { act(f, [](Korvane& k) { k.Text1_click(2); }); })
+                                 << false;
+    QTest::newRow("部分取消, its digit and the peers' candidates") << Setup([](Korvane& f) {
+        gameUnderWay(f);
+        act(f, [](Korvane& k) { k.Text2_click(9); });
+    }) << Setup([](Korvane& f) { act(f, [](Korvane& k) { k.Text1_click(1); }); })
+                                                                   << false;
     QTest::newRow("元に戻す, every typed edit back") << Setup([](Korvane& f) {
         gameUnderWay(f);
         for (int cell : {3, 4}) {
             act(f, [cell](Korvane& k) {
-                k.Text1[cell].Text = QStringLiteral("7");
+                k.Text1[cell].Text = cell == 3 ? QStringLiteral("7") : QStringLiteral("45");
                 k.Text1_KeyUp(cell, 0, 0);
             });
         }
     }) << Setup([](Korvane& f) { act(f, [](Korvane& k) { k.Text10_click(); }); })
-       << false;
+                                                     << false;
     QTest::newRow("a file opened over the game") << Setup(gameUnderWay) << Setup([](Korvane& f) {
         writeFile(QStringLiteral("other.txt"), drawnGrid(puzzles::DiagonalGivens));
         act(f, [](Korvane& k) { k.OpenPuzzleFile(QStringLiteral("other.txt")); });
     }) << false;
-    QTest::newRow("a hint told goes with the action before it")
-        << Setup([](Korvane& f) {
-               act(f, [](Korvane& k) { k.PastePuzzle(puzzles::SinglesGivens); });
-           })
-        << Setup([](Korvane& f) {
-               act(f, [](Korvane& k) { k.Text6_Click(); });
-               act(f, [](Korvane& k) { k.ShowHint(); });
-           })
-        << true;
+    QTest::newRow("a hint told goes with the action before it") << Setup([](Korvane& f) {
+        act(f, [](Korvane& k) { k.PastePuzzle(puzzles::SinglesGivens); });
+    }) << Setup([](Korvane& f) {
+        act(f, [](Korvane& k) { k.Text6_Click(); });
+        act(f, [](Korvane& k) { k.ShowHint(); });
+    }) << true;
     // The view mirrors typing into a box before the key's handler runs; only
     // the handler is an action, and the text goes with it.
     QTest::newRow("typing and its key, one step") << Setup(gameUnderWay) << Setup([](Korvane& f) {
         f.Text1[5].Text = QStringLiteral("48");
         act(f, [](Korvane& k) { k.Text1_KeyUp(5, 0, 0); });
     }) << false;
-    QTest::newRow("the single-number display's press and click, one step")
-        << Setup([](Korvane& f) {
-               gameUnderWay(f);
-               act(f, [](Korvane& k) { k.Text2_click(4); });
-           })
-        << Setup([](Korvane& f) {
-               act(f, [](Korvane& k) { k.Text7_MouseDown(1, 0, 0, 0); });
-               act(f, [](Korvane& k) { k.Text7_Click(); });
-           })
-        << false;
+    QTest::newRow("the single-number display's press and click, one step") << Setup([](Korvane& f) {
+        gameUnderWay(f);
+        act(f, [](Korvane& k) { k.Text2_click(4); });
+    }) << Setup([](Korvane& f) {
+        act(f, [](Korvane& k) { k.Text7_MouseDown(1, 0, 0, 0); });
+        act(f, [](Korvane& k) { k.Text7_Click(); });
+    }) << false;
     // A text typed into a button and never handled: an undo takes it back
     // first.
-    QTest::newRow("a change outside any action") << Setup(gameUnderWay) << Setup([](Korvane& f) {
-        f.Text9[1].Text = QStringLiteral("Load!");
-    }) << false;
-    QTest::newRow("an action after an undo, its redo branch gone")
-        << Setup([](Korvane& f) {
-               gameUnderWay(f);
-               f.Undo();
-           })
-        << Setup([](Korvane& f) { act(f, [](Korvane& k) { k.Text2_click(5); }); }) << false;
+    QTest::newRow("a change outside any action")
+        << Setup(gameUnderWay)
+        << Setup([](Korvane& f) { f.Text9[1].Text = QStringLiteral("Load!"); }) << false;
+    QTest::newRow("an action after an undo, its redo branch gone") << Setup([](Korvane& f) {
+        gameUnderWay(f);
+        f.Undo();
+    }) << Setup([](Korvane& f) { act(f, [](Korvane& k) { k.Text2_click(5); }); })
+                                                                   << false;
 }
 
 void TestHistory::oneUndoTakesBack()
@@ -233,13 +228,16 @@ void TestHistory::undoAcrossRestart()
         BoardKeeper keeper(home.path(), [](const QString&) {});
         QVERIFY(!keeper.open(before.form));
         states.push_back(before.form);
-        act(before.form, [](Korvane& k) { k.PastePuzzle(puzzles::SinglesGivens); });
-        states.push_back(before.form);
-        act(before.form, [](Korvane& k) { k.Text6_Click(); });
-        states.push_back(before.form);
-        for (int cell : {0, 1, 2}) {
-            place(before.form, cell, puzzles::SinglesSolution[cell].digitValue());
+        const auto step = [&](const Setup& action) {
+            act(before.form, action);
             states.push_back(before.form);
+        };
+        step([](Korvane& k) { k.PastePuzzle(puzzles::SinglesGivens); });
+        step([](Korvane& k) { k.Text6_Click(); });
+        for (int cell : {0, 1, 2}) {
+            const int digit = puzzles::SinglesSolution[cell].digitValue();
+            step([digit](Korvane& k) { k.Text2_click(digit - 1); });
+            step([cell](Korvane& k) { k.Text1_click(cell); });
         }
         // The last placement undone: a redo branch to keep too.
         QVERIFY(before.form.Undo());

@@ -29,11 +29,11 @@ int solutionDigit(int cell)
     return puzzles::SinglesSolution[cell].digitValue();
 }
 
-// The sample loaded with elimination on, then `count` right digits placed
-// in reading order, where they are still candidates.
-void rightDigits(Korvane& form, int count)
+// `count` right digits placed in reading order from cell `from`, where they
+// are still candidates, away from cell 80, where a mistake below is made.
+void rightDigits(Korvane& form, int count, int from = 1)
 {
-    for (int cell = 0; cell < Korvane::CellCount && count > 0; ++cell) {
+    for (int cell = from; cell < Korvane::CellCount - 1 && count > 0; ++cell) {
         if (form.decided[cell] == 0 &&
             form.Text1[cell].Text.contains(QString::number(solutionDigit(cell)))) {
             place(form, cell, solutionDigit(cell));
@@ -97,9 +97,9 @@ void TestMistakes::solutionCountTold_data()
     };
     QTest::newRow("Data Load, one solution") << dataLoad(puzzles::SinglesGivens) << UsageText;
     QTest::newRow("Data Load of nothing") << dataLoad(QString(81, u'.')) << UsageText;
-    QTest::newRow("a paste, two 5s in row 1") << Setup([](Korvane& f) {
-        f.PastePuzzle(QStringLiteral("55") + QString(79, u'.'));
-    }) << QStringLiteral("解がありません");
+    QTest::newRow("a paste, two 5s in row 1")
+        << Setup([](Korvane& f) { f.PastePuzzle(QStringLiteral("55") + QString(79, u'.')); })
+        << QStringLiteral("解がありません");
     QTest::newRow("a file opened, four givens") << Setup([](Korvane& f) {
         writeFile(QStringLiteral("four.txt"), "1....2" + QByteArray(73, '.') + "34");
         f.OpenPuzzleFile(QStringLiteral("four.txt"));
@@ -171,12 +171,12 @@ void TestMistakes::mistakeFound_data()
     QTest::newRow("a diagonal puzzle") << Setup([](Korvane& f) {
         f.PastePuzzle(puzzles::DiagonalGivens);
         f.Text4_click();
-        f.Text2_click(8);
-        f.Text1_click(80);  // 8 there
-    }) << 80 << QStringLiteral("間違い：9行9列の9は正しくありません");
+        f.Text2_click(2);
+        f.Text1_click(72);  // 1 there
+    }) << 72 << QStringLiteral("間違い：9行1列の3は正しくありません");
     QTest::newRow("givens without a solution")
-        << Setup([](Korvane& f) { f.PastePuzzle(QStringLiteral("55") + QString(79, u'.')); })
-        << -1 << QStringLiteral("解がないため、間違いを探せません");
+        << Setup([](Korvane& f) { f.PastePuzzle(QStringLiteral("55") + QString(79, u'.')); }) << -1
+        << QStringLiteral("解がないため、間違いを探せません");
     QTest::newRow("givens with more than one")
         << Setup([](Korvane& f) { f.PastePuzzle(puzzles::DiagonalGivens); }) << -1
         << QStringLiteral("解が複数あるため、間違いを探せません");
@@ -195,6 +195,7 @@ void TestMistakes::mistakeFound()
 
     Fixture f;
     game(f.form);
+    f.form.EndAction();
     Korvane before = f.form;
     QCOMPARE(f.form.FindMistake(), cell);
     QCOMPARE(f.form.Text3.Text, message);
@@ -209,21 +210,19 @@ void TestMistakes::mistakeFound()
 void TestMistakes::backToBeforeTheMistake_data()
 {
     QTest::addColumn<Setup>("mistake");
-    QTest::addColumn<int>("movesAfter");  // right placements after it, two moves each
-    QTest::addColumn<bool>("restart");    // kept and read back before the command
-    QTest::addColumn<int>("stepsBack");   // 0: the message says why nothing happens
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("movesAfter");   // right placements after it
+    QTest::addColumn<bool>("restart");     // kept and read back before the command
+    QTest::addColumn<QString>("message");  // empty: it goes back
 
     const Setup none = [](Korvane&) {};
-    QTest::newRow("a wrong digit, just placed") << Setup(wrongDigit) << 0 << false << 1 << "";
-    QTest::newRow("a wrong digit 40 moves back") << Setup(wrongDigit) << 20 << false << 41 << "";
-    QTest::newRow("typed candidates, across a restart")
-        << Setup(typedWithoutIt) << 5 << true << 11 << "";
-    QTest::newRow("no mistake") << none << 4 << false << 0 << "間違いはありません";
+    QTest::newRow("a wrong digit, just placed") << Setup(wrongDigit) << 0 << false << "";
+    QTest::newRow("a wrong digit 40 moves back") << Setup(wrongDigit) << 20 << false << "";
+    QTest::newRow("typed candidates, across a restart") << Setup(typedWithoutIt) << 5 << true << "";
+    QTest::newRow("no mistake") << none << 4 << false << "間違いはありません";
     QTest::newRow("no state without it in the history") << Setup([](Korvane& f) {
         wrongDigit(f);
         f.RestoreKeptBoard(f, {});
-    }) << 0 << false << 0 << "間違いのない盤面が履歴にありません";
+    }) << 0 << false << "間違いのない盤面が履歴にありません";
 }
 
 void TestMistakes::backToBeforeTheMistake()
@@ -231,20 +230,19 @@ void TestMistakes::backToBeforeTheMistake()
     QFETCH(Setup, mistake);
     QFETCH(int, movesAfter);
     QFETCH(bool, restart);
-    QFETCH(int, stepsBack);
     QFETCH(QString, message);
 
     Fixture f;
     sample(f.form);
-    rightDigits(f.form, 3);
-    // The state just before the mistake's last action.
-    Korvane clean = f.form;
+    // From row 2, which leaves cell 0 its 3.
+    rightDigits(f.form, 3, 9);
     mistake(f.form);
-    if (f.form.history.undoCount() > 0) {
-        Korvane back = f.form;
-        back.Undo();
-        clean = back;
-    }
+    // The state just before the mistake's last action, and how many steps
+    // back it lies from here.
+    const int atMistake = f.form.history.undoCount();
+    Korvane clean = f.form;
+    if (atMistake > 0)
+        clean.Undo();
     rightDigits(f.form, movesAfter);
     if (restart) {
         Fixture later;
@@ -257,12 +255,13 @@ void TestMistakes::backToBeforeTheMistake()
     const int steps = f.form.history.undoCount();
 
     f.form.UndoToBeforeMistake();
-    if (stepsBack == 0) {
+    if (!message.isEmpty()) {
         QCOMPARE(f.form.Text3.Text, message);
         QCOMPARE(f.form.history.undoCount(), steps);
         return;
     }
-    QCOMPARE(f.form.Text3.Text, QStringLiteral("間違いの前まで戻しました（%1手前）").arg(stepsBack));
+    QCOMPARE(f.form.Text3.Text,
+             QStringLiteral("間違いの前まで戻しました（%1手前）").arg(steps - atMistake + 1));
     Korvane expected = clean;
     expected.Text3.Text = f.form.Text3.Text;
     QCOMPARE(formState(f.form), formState(expected));

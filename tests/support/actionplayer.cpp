@@ -386,14 +386,20 @@ QString restartFault(const Korvane& form, const Timeline& timeline)
     const keptstate::Reading reading =
         keptstate::read(keptstate::write(form, history), restarted.form);
     restarted.port.answers = {MessagePort::Yes};
-    if (*reading.board != restarted.form &&
-        !restarted.form.OfferKeptBoard(*reading.board, reading.history))
+    // A board like the one the program starts with is put back unasked,
+    // with its history.
+    const bool differs = *reading.board != restarted.form;
+    if (restarted.form.OfferKeptBoard(*reading.board, reading.history) != differs ||
+        restarted.port.calls.size() != (differs ? 1 : 0))
         return QStringLiteral("the kept board was not put back");
     Timeline kept = timeline;
     const int from = std::max(0, timeline.at - int(history.undo.size()));
     const int to = std::min(int(timeline.states.size()) - 1, timeline.at + int(history.redo.size()));
     kept.states.assign(timeline.states.begin() + from, timeline.states.begin() + to + 1);
     kept.at = timeline.at - from;
+    // The present is the board as kept, with what no step recorded: the
+    // stashed texts of a press on 単数表示 come back with it.
+    kept.states[size_t(kept.at)] = form;
     if (const QString fault = kept.walkWhole(restarted.form); !fault.isEmpty())
         return QStringLiteral("after a restart: ") + fault;
     return {};

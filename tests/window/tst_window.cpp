@@ -34,6 +34,48 @@ using Opening = std::function<void(MainWindow&, const QString& path)>;
 Q_DECLARE_METATYPE(Opening)
 Q_DECLARE_METATYPE(Setup)
 
+// `chord` pressed where box `name` has the keyboard.
+Gesture keysIn(const QString& name, QKeyCombination chord)
+{
+    return [=](MainWindow& w) {
+        boxNamed(w, name)->takeFocus(Qt::TabFocusReason);
+        QCoreApplication::sendPostedEvents();
+        QTest::keyClick(w.windowHandle(), chord.key(), chord.keyboardModifiers());
+    };
+}
+
+// Opens cell 40's menu, which keeps the text edit's own entries but its
+// undo and redo, and chooses `entry`.
+Gesture menuEntry(const QString& entry)
+{
+    return [=](MainWindow& w) {
+        TextBoxWidget* cell = boxNamed(w, QStringLiteral("Text1_40"));
+        QContextMenuEvent open(QContextMenuEvent::Mouse, cell->rect().center(),
+                               cell->mapToGlobal(cell->rect().center()));
+        QCoreApplication::sendEvent(cell, &open);
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(popup);
+        const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
+        QStringList texts;
+        int undoKeys = 0;
+        for (QAction* action : popup->actions()) {
+            texts << action->text();
+            undoKeys += action->shortcut() == QKeySequence(QKeySequence::Undo);
+        }
+        QVERIFY(
+            !texts.filter(QRegularExpression(u'^' + QRegularExpression::escape(paste))).isEmpty());
+        QCOMPARE(texts.mid(0, 2),
+                 QStringList({QStringLiteral("取り消し"), QStringLiteral("やり直し")}));
+        QCOMPARE(undoKeys, 1);
+        QVERIFY(texts.contains(QStringLiteral("間違いを探す")));
+        for (QAction* action : popup->actions()) {
+            if (action->text() == entry)
+                action->trigger();
+        }
+        popup->close();
+    };
+}
+
 class TestWindow : public WindowTestCase {
     Q_OBJECT
 
@@ -60,6 +102,9 @@ private slots:
     void focusMarkOnlyWhereTheKeyboardIs();
     void puzzleCommands_data();
     void puzzleCommands();
+    void undoAndRedo_data();
+    void undoAndRedo();
+    void mistakeFramedUntilTheNextAction();
     void savePuzzleFromKeysAndMenu();
     void openingAPuzzleFile_data();
     void openingAPuzzleFile();
@@ -281,7 +326,8 @@ void TestWindow::dataSaveAndLoad()
     QCOMPARE(box("Text1_40")->toPlainText(), QStringLiteral("5"));
     QCOMPARE(box("Text1_40")->palette().color(QPalette::Text), QColor(0xC0, 0x00, 0x00));
     QCOMPARE(box("Text9_0")->palette().color(QPalette::Base), QColor(0xC0, 0xFF, 0xFF));
-    QVERIFY(box("Text3")->toPlainText().startsWith(QStringLiteral("使用方法")));
+    // One digit is no puzzle of one solution, and the message line says so.
+    QCOMPARE(box("Text3")->toPlainText(), QStringLiteral("解が複数あります"));
 }
 
 // The keys that click a focused control run what a left click runs, and a
@@ -540,36 +586,8 @@ void TestWindow::puzzleCommands_data()
 
     const QString line = QStringLiteral(
         "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79");
-    const auto keys = [](QString name, QKeyCombination chord) {
-        return Gesture([=](MainWindow& w) {
-            boxNamed(w, name)->takeFocus(Qt::TabFocusReason);
-            QCoreApplication::sendPostedEvents();
-            QTest::keyClick(w.windowHandle(), chord.key(), chord.keyboardModifiers());
-        });
-    };
-    // Opens cell 40's menu, which keeps the text edit's own entries, and
-    // chooses `entry`.
-    const auto menu = [](QString entry) {
-        return Gesture([=](MainWindow& w) {
-            TextBoxWidget* cell = boxNamed(w, QStringLiteral("Text1_40"));
-            QContextMenuEvent open(QContextMenuEvent::Mouse, cell->rect().center(),
-                                   cell->mapToGlobal(cell->rect().center()));
-            QCoreApplication::sendEvent(cell, &open);
-            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(popup);
-            const QString paste = QCoreApplication::translate("QWidgetTextControl", "&Paste");
-            QStringList texts;
-            for (QAction* action : popup->actions())
-                texts << action->text();
-            QVERIFY(!texts.filter(QRegularExpression(u'^' + QRegularExpression::escape(paste)))
-                         .isEmpty());
-            for (QAction* action : popup->actions()) {
-                if (action->text() == entry)
-                    action->trigger();
-            }
-            popup->close();
-        });
-    };
+    const auto keys = keysIn;
+    const auto menu = menuEntry;
     const Setup none = [](Korvane&) {};
     const Setup pasted = [=](Korvane& k) { k.PastePuzzle(line); };
     const auto refused = [](Korvane& k) {
@@ -617,6 +635,77 @@ void TestWindow::puzzleCommands()
     QCOMPARE(formState(window->form()), formState(fresh));
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     QCOMPARE(box("Text1_40")->toPlainText(), boxtext::shown(fresh.Text1[40].Text));
+}
+
+// 取り消し and やり直し from keys anywhere in the window and from a cell's
+// menu: each takes back, or brings again, one whole action, typing included;
+// the text edit's own undo never takes back a keystroke behind the form.
+void TestWindow::undoAndRedo_data()
+{
+    QTest::addColumn<Gesture>("undo");
+    QTest::addColumn<Gesture>("redo");
+
+    const QKeyCombination undo(Qt::ControlModifier, Qt::Key_Z);
+    QTest::newRow("Ctrl+Z, Ctrl+Shift+Z in the cell typed in")
+        << keysIn("Text1_0", undo)
+        << keysIn("Text1_0", QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z));
+    QTest::newRow("Ctrl+Z, Ctrl+Y on a button")
+        << keysIn("Text10", undo)
+        << keysIn("Text10", QKeyCombination(Qt::ControlModifier, Qt::Key_Y));
+    QTest::newRow("取り消し, やり直し") << menuEntry("取り消し") << menuEntry("やり直し");
+}
+
+void TestWindow::undoAndRedo()
+{
+    QFETCH(Gesture, undo);
+    QFETCH(Gesture, redo);
+
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    std::vector<FormState> states{window->form()};
+    clickOn(*window, "Text2_4");
+    states.push_back(window->form());
+    clickOn(*window, "Text1_40");
+    states.push_back(window->form());
+    box("Text1_0")->takeFocus(Qt::TabFocusReason);
+    QCoreApplication::sendPostedEvents();
+    QTest::keyClick(window->windowHandle(), Qt::Key_Delete);
+    QCOMPARE(window->form().Text1[0].Text.size(), 8);
+    states.push_back(window->form());
+
+    for (int at : {2, 1, 0}) {
+        undo(*window);
+        Korvane expected(window->messagePort());
+        static_cast<FormState&>(expected) = states[size_t(at)];
+        QCOMPARE(formState(window->form()), formState(expected));
+        QVERIFY2(static_cast<const FormState&>(window->form()) == states[size_t(at)],
+                 qPrintable(QString::number(at)));
+        QCOMPARE(box("Text1_0")->toPlainText(), boxtext::shown(states[size_t(at)].Text1[0].Text));
+        QCOMPARE(box("Text1_40")->toPlainText(), boxtext::shown(states[size_t(at)].Text1[40].Text));
+    }
+    // Nothing further back: the form stays as it is.
+    undo(*window);
+    QVERIFY(static_cast<const FormState&>(window->form()) == states[0]);
+    redo(*window);
+    QVERIFY(static_cast<const FormState&>(window->form()) == states[1]);
+    // An action after an undo leaves nothing to redo.
+    clickOn(*window, "Text2_2");
+    QVERIFY(!window->form().canRedo());
+}
+
+// 間違いを探す frames the wrong cell over the board, says which it is, and
+// the next action takes the frame away.
+void TestWindow::mistakeFramedUntilTheNextAction()
+{
+    window->form().PastePuzzle(puzzles::SinglesGivens);
+    window->mirror();
+    clickAll(*window, {"Text2_2", "Text1_0"});  // 3 where 2 belongs
+    window->commands().findMistake()->trigger();
+    QCOMPARE(window->form().Text3.Text, QStringLiteral("間違い：1行1列の3は正しくありません"));
+    QVERIFY(window->hintMarks()->isVisible());
+    QCOMPARE(window->hintStage(), 0);
+    clickOn(*window, "Text2_5");
+    QVERIFY(!window->hintMarks()->isVisible());
 }
 
 // Ctrl+S and 問題を保存… write the puzzle where the save dialog says; a
