@@ -4,7 +4,9 @@
 # - a run of actions is played slowly once, each state the program keeps
 #   taken down with a screenshot;
 # - closed with Alt+F4 and started again, the program asks once, and はい
-#   (Return) puts the same board back; Data Load then places the saved grid;
+#   (Return) puts the same board back; three Ctrl+Z and a Ctrl+Shift+Z walk
+#   the states taken down, and after another close and はい a Ctrl+Z goes
+#   back past the restart; Data Load then places the saved grid;
 # - the same actions played fast and cut by kill -9 leave a kept board that
 #   is exactly one of the states taken down, never a mixture, and it is
 #   offered back; kill -9 a second after an action keeps that action;
@@ -104,8 +106,37 @@ answer Return
 sleep 1
 shot restored
 looks_like restored "state-$last" || fail "はい did not put the board back"
+echo "restored after a close: the same board"
+
+# ---- undone and redone, across a restart ----
+keys() {
+    xdotool windowactivate --sync "$window" key "$1"
+    sleep 0.7
+    shot "$2"
+}
+keys ctrl+z undone-1
+looks_like undone-1 "state-$((last - 1))" || fail "Ctrl+Z did not take back the last action"
+keys ctrl+z undone-2
+looks_like undone-2 "state-$((last - 2))" || fail "a second Ctrl+Z did not go back a step more"
+keys ctrl+z undone-3
+looks_like undone-3 "state-$((last - 3))" || fail "a third Ctrl+Z did not go back a step more"
+keys ctrl+shift+z redone
+looks_like redone "state-$((last - 2))" || fail "Ctrl+Shift+Z did not bring the step back"
+close
+start "$work"
+asked || fail "no question after the undo and the close"
+answer Return
+sleep 1
+shot restored-redone
+looks_like restored-redone "state-$((last - 2))" || fail "はい did not put the undone board back"
+keys ctrl+z undone-after-restart
+looks_like undone-after-restart "state-$((last - 3))" || fail "Ctrl+Z did not go back past the restart"
+echo "undone three times, redone once, and undone again after a restart"
+
+sleep 0.5
+cp "$kept" "$work/before-load.json"
 click "${data_load[@]}"
-poll 10 written "$work/state-$last.json" || fail "Data Load after the restore was not kept"
+poll 10 written "$work/before-load.json" || fail "Data Load after the restore was not kept"
 /usr/bin/python3 - "$work/state-$last.json" "$kept" <<'PY' || fail "Data Load did not place the saved grid"
 import json, sys
 before, after = (json.load(open(p, encoding="utf-8"))["board"] for p in sys.argv[1:])
@@ -115,7 +146,7 @@ assert [d == 1 for d in after["decided"][:81]] == [bool(g) for g in grid]
 assert all(not g or after["controls"][f"Text1_{i}"]["text"] == g for i, g in enumerate(grid))
 PY
 close
-echo "restored after a close: the same board; Data Load placed the saved grid"
+echo "Data Load after the restore placed the saved grid"
 
 # ---- いいえ ----
 # The kept board stays as it was until the first action; a kill leaves it so.

@@ -148,6 +148,8 @@ void TestBoxEditor::caretStaysWhereTheFormRewrites()
 
 void TestBoxEditor::inputMethodCommit()
 {
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
     TextBoxWidget* cell = box("Text1_12");
     cell->setFocus();
     cell->edit()->selectAll();
@@ -172,10 +174,10 @@ void TestBoxEditor::inputMethodCommit()
 
     // The conversion is part of the commit: undo takes both back at once and
     // never shows the full-width digits.
-    QTest::keyClick(cell, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(cell->toPlainText().contains(QStringLiteral("７")), false);
-    QCOMPARE(cell->toPlainText().contains(QStringLiteral("7")), false);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(cell->toPlainText(), QStringLiteral("123456789"));
     QCOMPARE(window->form().candidates[12], cell->toPlainText());
+    QCOMPARE(window->form().restorePending, 0);
 }
 
 // A composition in progress when the keyboard moves to another cell ends in
