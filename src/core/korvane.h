@@ -226,6 +226,10 @@ public:
     // returns to the board it left). The message line says how many steps
     // back it went, or that there is no mistake, or no such state.
     void UndoToBeforeMistake();
+    // 難易度を表示: the grade of the puzzle the decided digits make, as
+    // korvane --explain rates it, on the message line; where they have no
+    // solution, or more than one, that instead. Nothing else changes.
+    void ShowGrade();
 
     // ---- hints ----
     // The board the next-step engine reads: each cell's text and whether it

@@ -1,5 +1,6 @@
-// The puzzle's solution in the form: its count told after a load, and the
-// mistakes a board holds against it (間違いを探す, 間違いの前まで戻す).
+// The puzzle's solution in the form: its count told after a load, the
+// mistakes a board holds against it (間違いを探す, 間違いの前まで戻す), and
+// the puzzle's grade.
 #include <optional>
 #include <set>
 #include <vector>
@@ -223,4 +224,24 @@ void Korvane::UndoToBeforeMistake()
     FormState::operator=(*before);
     Text3.Text = QStringLiteral("間違いの前まで戻しました（%1手前）").arg(stepsBack);
     EndAction();
+}
+
+void Korvane::ShowGrade()
+{
+    const solver::Grid digits = decidedDigits(*this);
+    const solver::Result result = solver::solve(digits, diagonalMode == 1);
+    if (!result.complete) {
+        Text3.Text = QStringLiteral("解を求められないため、難易度がわかりません");
+        return;
+    }
+    if (result.count != 1) {
+        Text3.Text = result.count == 0 ? NoSolution : ManySolutions;
+        return;
+    }
+    std::array<QString, 81> givens;
+    for (int i = 0; i < CellCount; ++i)
+        givens[size_t(i)] =
+            digits[size_t(i)] ? QString(QChar(u'0' + digits[size_t(i)])) : QString();
+    Text3.Text =
+        nextstep::rating(nextstep::walk(nextstep::boardOfGivens(givens, diagonalMode == 1)));
 }

@@ -60,6 +60,13 @@ MenuCommands::MenuCommands(MainWindow& window)
     undoToBeforeMistake_ = command(
         QStringLiteral("間違いの前まで戻す"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M),
         [this, &form] { window_.act([&] { form.UndoToBeforeMistake(); }); });
+    // A hard puzzle's walk takes a moment (forcing chains, up to a few
+    // hundred milliseconds): the cursor says so.
+    showGrade_ = command(QStringLiteral("難易度を表示"), QKeySequence(), [this, &form] {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        window_.act([&] { form.ShowGrade(); });
+        QGuiApplication::restoreOverrideCursor();
+    });
     connect(new QShortcut(QKeySequence::Open, &window), &QShortcut::activated, this,
             &MenuCommands::choosePuzzleFile);
 }
@@ -109,7 +116,7 @@ void MenuCommands::addTo(QMenu* menu) const
     menu->addSeparator();
     menu->addAction(hint_);
     menu->addSeparator();
-    menu->addActions({findMistake_, undoToBeforeMistake_});
+    menu->addActions({findMistake_, undoToBeforeMistake_, showGrade_});
 }
 
 void MenuCommands::choosePuzzleFile()

@@ -18,8 +18,8 @@ class MainWindow;
 // puzzle file opened (Ctrl+O, no menu entry) and ヒント (Ctrl+H); first of
 // all 取り消し (Ctrl+Z) and やり直し (Ctrl+Shift+Z, Ctrl+Y), which walk the
 // form's history in place of the text edit's own undo, and last 間違いを探す
-// (Ctrl+M) and 間違いの前まで戻す (Ctrl+Shift+M). Each runs through the
-// window as any action does.
+// (Ctrl+M) and 間違いの前まで戻す (Ctrl+Shift+M), and 難易度を表示 (no key).
+// Each runs through the window as any action does.
 class MenuCommands : public QObject {
 public:
     explicit MenuCommands(MainWindow& window);
@@ -45,6 +45,7 @@ public:
     QAction* redo() const { return redo_; }
     QAction* findMistake() const { return findMistake_; }
     QAction* undoToBeforeMistake() const { return undoToBeforeMistake_; }
+    QAction* showGrade() const { return showGrade_; }
 
 private:
     QAction* command(const QString& text, const QKeySequence& keys, std::function<void()> run);
@@ -63,4 +64,5 @@ private:
     QAction* redo_;
     QAction* findMistake_;
     QAction* undoToBeforeMistake_;
+    QAction* showGrade_;
 };
