@@ -38,6 +38,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Korvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvane-32.png")));
     resize(layout::ClientSize);
+    dpi_ = logicalDpiY();
     setMinimumSize(layout::clientSize(windowfit::SmallestScale));
     fittedSize_ = layout::ClientSize;
     // The layout is drawn left to right. Qt's translation for a language
@@ -332,9 +333,15 @@ void MainWindow::layOut()
     const double scale = windowfit::scaleFor(layout::ClientSize, size());
     const QSize drawn = layout::clientSize(scale);
     const QPoint offset((width() - drawn.width()) / 2, (height() - drawn.height()) / 2);
+    const qreal dpi = logicalDpiY();
+    // As it is drawn already (the start, most often): nothing to ask the boxes.
+    if (scale == scale_ && offset == drawnAt_ && dpi == dpi_)
+        return;
     for (size_t i = 0; i < boxes_.size(); ++i)
         boxes_[i]->place(layout::scaledRect(*states_[i], scale).translated(offset), scale);
     scale_ = scale;
+    drawnAt_ = offset;
+    dpi_ = dpi;
     hint_->relayout(cellRects(), scale_);
 }
 

@@ -150,6 +150,8 @@ private:
     MenuCommands* commands_ = nullptr;
     std::unique_ptr<Hint> hint_;
     double scale_ = 1;
+    QPoint drawnAt_;        // where the layout's top left corner is drawn
+    qreal dpi_ = 96;        // the screen resolution it is drawn for
     QSize fittedSize_;      // the size the last fit gave the window
     QMargins fittedFrame_;  // and the frame it reckoned with
     bool resizedByUser_ = false;
