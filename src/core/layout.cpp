@@ -24,6 +24,11 @@ TextBox box(const QString& text, int left, int top, int width, int height, quint
 
 }  // namespace
 
+// The tab order follows the screen: the grid row by row, the palette from 1
+// down to 部分取消, then the other buttons as they are read, top to bottom
+// and each row left to right (全数表示, 単数表示, 全部取消, then the bottom
+// row from Data Save to the puzzle type). The message line has its place in
+// that order but is no stop: it shows messages and takes no command.
 void Korvane::buildControls()
 {
     for (int i = 0; i < CellCount; ++i) {
@@ -44,8 +49,8 @@ void Korvane::buildControls()
         t.Locked = true;
     }
     Text2[9] =
-        box(QStringLiteral("部分\r\n取消\r\n"), 6000, 5160, 495, 495, Colors::Idle, 9.75, 90);
-    Text2[10] = box(QStringLiteral("修正\r\n"), 6000, 4800, 495, 285, Colors::Idle, 9.75, 93);
+        box(QStringLiteral("部分\r\n取消\r\n"), 6000, 5160, 495, 495, Colors::Idle, 9.75, 91);
+    Text2[10] = box(QStringLiteral("修正\r\n"), 6000, 4800, 495, 285, Colors::Idle, 9.75, 90);
     for (int i = 9; i <= 10; ++i) {
         Text2[i].Centered = true;
         Text2[i].Locked = true;
@@ -53,24 +58,25 @@ void Korvane::buildControls()
 
     Text3 =
         box(QStringLiteral("使用方法：右側枠の数字を選択し\r\n挿入したい場所をクリックします\r\n"),
-            1560, 7080, 3015, 495, Colors::MessageLine, 9, 91);
+            1560, 7080, 3015, 495, Colors::MessageLine, 9, 97);
     Text3.Locked = true;
-    Text4 =
-        box(QStringLiteral("普通\r\n問題\r\n"), 6000, 7080, 495, 495, Colors::NormalType, 9.75, 92);
+    Text3.TabStop = false;
+    Text4 = box(QStringLiteral("普通\r\n問題\r\n"), 6000, 7080, 495, 495, Colors::NormalType, 9.75,
+                100);
     Text4.Locked = true;
     Text5 =
         box(QStringLiteral("全部\r\n取消\r\n"), 6000, 6600, 495, 495, Colors::ClearAll, 9.75, 94);
     Text5.Locked = true;
-    Text6 = box(QStringLiteral("自動消去\r\n"), 5280, 7080, 495, 495, Colors::Idle, 9.75, 95);
-    Text7 = box(QStringLiteral("単数表示"), 6000, 6120, 495, 495, Colors::DisplayButton, 9.75, 96);
+    Text6 = box(QStringLiteral("自動消去\r\n"), 5280, 7080, 495, 495, Colors::Idle, 9.75, 99);
+    Text7 = box(QStringLiteral("単数表示"), 6000, 6120, 495, 495, Colors::DisplayButton, 9.75, 93);
     Text7.Centered = true;
-    Text8 = box(QStringLiteral("全数表示"), 6000, 5640, 495, 495, Colors::DisplayButton, 9.75, 97);
+    Text8 = box(QStringLiteral("全数表示"), 6000, 5640, 495, 495, Colors::DisplayButton, 9.75, 92);
     Text8.Centered = true;
     Text9[0] =
-        box(QStringLiteral("Data\r\nSave\r\n"), 360, 7080, 495, 495, Colors::DataRest, 9.75, 98);
+        box(QStringLiteral("Data\r\nSave\r\n"), 360, 7080, 495, 495, Colors::DataRest, 9.75, 95);
     Text9[1] =
-        box(QStringLiteral("Data\r\nLoad\r\n"), 960, 7080, 495, 495, Colors::DataRest, 9.75, 99);
-    Text10 = box(QStringLiteral("連続消去\r\n"), 4680, 7080, 495, 495, Colors::Idle, 9.75, 100);
+        box(QStringLiteral("Data\r\nLoad\r\n"), 960, 7080, 495, 495, Colors::DataRest, 9.75, 96);
+    Text10 = box(QStringLiteral("連続消去\r\n"), 4680, 7080, 495, 495, Colors::Idle, 9.75, 98);
     Text10.Locked = true;
 }
 

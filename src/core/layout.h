@@ -31,7 +31,30 @@ constexpr QRect pixelRect(const TextBox& box)
 }
 
 // The window's client area: 6915 x 8085 twips.
-inline constexpr QSize ClientSize(toPixels(6915), toPixels(8085));
+inline constexpr int ClientWidthTwips = 6915;
+inline constexpr int ClientHeightTwips = 8085;
+inline constexpr QSize ClientSize(toPixels(ClientWidthTwips), toPixels(ClientHeightTwips));
+
+// The layout drawn at `scale` pixels to a pixel of scale 1, as one picture.
+constexpr int scaledPixels(int twips, double scale)
+{
+    return qRound(twips * scale / TwipsPerPixel);
+}
+// Where a control lies at `scale`. Each edge is its twips scaled and rounded;
+// the far edges are taken one pixel (15 twips) in, so that controls that
+// share a border line at scale 1 (neighbouring cells overlap by 15 twips)
+// share one at every scale. At scale 1 this is pixelRect().
+constexpr QRect scaledRect(const TextBox& box, double scale)
+{
+    return QRect(QPoint(scaledPixels(box.Left, scale), scaledPixels(box.Top, scale)),
+                 QPoint(scaledPixels(box.Left + box.Width - TwipsPerPixel, scale),
+                        scaledPixels(box.Top + box.Height - TwipsPerPixel, scale)));
+}
+// The client area at `scale`.
+constexpr QSize clientSize(double scale)
+{
+    return QSize(scaledPixels(ClientWidthTwips, scale), scaledPixels(ClientHeightTwips, scale));
+}
 
 // What a control is to the user, and so to a screen reader and the keyboard.
 enum class Role {

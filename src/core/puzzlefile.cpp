@@ -546,6 +546,12 @@ std::optional<Reading> read(const QString& path)
     return Reading{entriesFrom(collector), exchange.entries()};
 }
 
+bool exists(const QString& path)
+{
+    struct stat info {};
+    return ::stat(filenames::toNative(path).constData(), &info) == 0;
+}
+
 QByteArray drawnGrid(const Entries& digits)
 {
     // Rules between boxes are heavy, the others light. A rule line's

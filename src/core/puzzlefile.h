@@ -76,6 +76,10 @@ QString entryFor(QStringView cellCharacter);
 // file's size.
 std::optional<Reading> read(const QString& path);
 
+// Whether anything at all has the name `path` (a file, a folder, a device):
+// what tells a puzzle file that is missing from one that does not read.
+bool exists(const QString& path);
+
 // The same reading, from bytes already in memory.
 Reading parse(QByteArrayView bytes);
 

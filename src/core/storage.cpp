@@ -5,8 +5,41 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include "filenames.h"
 #include "korvane.h"
 #include "puzzlefile.h"
+
+namespace {
+
+// What the puzzle file's error box says, under its heading エラー_mondai_load:
+// which file was looked for and in which folder, whether it is missing or
+// there but not readable, what the box's buttons do, and the other ways to
+// open a puzzle.
+QString puzzleFileError(const QString& puzzleFile)
+{
+    const QString path = filenames::absolute(puzzleFile);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString name = filenames::shown(path.mid(slash + 1));
+    const QString folder = filenames::shown(slash <= 0 ? QStringLiteral("/") : path.left(slash));
+    const QString what =
+        puzzlefile::exists(puzzleFile)
+            ? QStringLiteral(
+                  "問題ファイル「%1」を読めません（ファイルでないか、読む権限がありません）。")
+            : QStringLiteral("問題ファイル「%1」が見つかりません。");
+    return QStringLiteral("エラー_mondai_load\r\n\r\n") + what.arg(name) +
+           QStringLiteral("\r\n探したフォルダー：%1\r\n\r\n"
+                          "このフォルダーにファイルを置いて「再試行」を押すと読み直します。"
+                          "「続行」はファイルなしで読み込みを続け（盤面を消して、前に記憶した数字を"
+                          "並べます）、"
+                          "「キャンセル」は何も変えずに閉じます。\r\n\r\n"
+                          "ほかの問題を開くには：\r\n"
+                          "・Ctrl+O でファイルを選ぶ\r\n"
+                          "・コマンドラインで korvane ファイル と指定して起動する\r\n"
+                          "・問題の文字列をコピーして、Ctrl+Shift+V で貼り付ける")
+               .arg(folder);
+}
+
+}  // namespace
 
 bool Korvane::LoadPuzzleFile()
 {
@@ -15,8 +48,7 @@ bool Korvane::LoadPuzzleFile()
             std::copy(reading->entries().begin(), reading->entries().end(), savedGrid.begin());
             return true;
         }
-        const int answer =
-            port.MsgBox(QStringLiteral("エラー_mondai_load"), MessagePort::CancelTryContinue);
+        const int answer = port.MsgBox(puzzleFileError(puzzleFile), MessagePort::CancelTryContinue);
         if (answer == MessagePort::TryAgain)
             continue;
         return answer != MessagePort::Cancel;

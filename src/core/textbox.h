@@ -25,6 +25,7 @@ struct TextBox {
     bool MultiLine = true;  // "\r\n" starts a new line, long texts wrap
     bool Locked = false;    // read-only: typing is refused
     int TabIndex = 0;
+    bool TabStop = true;  // Tab and Shift+Tab stop at it
 
     bool operator==(const TextBox&) const = default;
 };

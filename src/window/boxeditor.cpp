@@ -151,6 +151,19 @@ void BoxEditor::mirror(const TextBox& state)
     shown_ = state;
 }
 
+void BoxEditor::reshape(const BoxPicture::Shape& shape, const TextBox& state)
+{
+    const bool newResolution = shape.dpiY != settings_.shape.dpiY;
+    settings_.shape = shape;
+    setGeometry(QRect(QPoint(), shape.size));
+    mirroring_ = true;
+    // A new resolution spaces the lines anew even at the same size.
+    if (newResolution && state.FontSize == shown_.FontSize)
+        fitLines(state.FontSize);
+    mirroring_ = false;
+    mirror(state);
+}
+
 void BoxEditor::replaceChangedPart(const QString& formText, double points, bool newSize)
 {
     // Positions in the document are those of the text as shown, where a

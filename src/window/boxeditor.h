@@ -39,6 +39,9 @@ public:
     // user left them; while the user has edits to undo, it joins the last
     // of them, so that undo takes both back together.
     void mirror(const TextBox& state);
+    // Covers its box again in a new `shape` (the box drawn at another scale
+    // or resolution), showing `state`, the text kept as the user left it.
+    void reshape(const BoxPicture::Shape& shape, const TextBox& state);
     // The text as the form keeps it: lines joined by "\r\n".
     QString formText() const;
 
@@ -113,7 +116,7 @@ private:
     // another box when the keyboard left it.
     bool strayCommit(const QInputMethodEvent& event) const;
 
-    const Settings settings_;
+    Settings settings_;
     TextBox shown_;  // what the editor shows, as the form would keep it
     bool mirroring_ = false;
     bool composing_ = false;

@@ -96,6 +96,12 @@ QCache<PictureKey, QImage>& pictures()
 
 BoxPicture::BoxPicture(const Shape& shape) : shape_(shape) {}
 
+void BoxPicture::setShape(const Shape& shape)
+{
+    shape_ = shape;
+    layout_.reset();
+}
+
 void BoxPicture::setText(const QString& shownText)
 {
     text_ = shownText;
@@ -124,6 +130,9 @@ QFont BoxPicture::faceAt(double points)
     const auto found = known.find(points);
     if (found != known.end())
         return found->second;
+    // A window resized by hand asks for a new set of sizes at each step.
+    if (known.size() > 64)
+        known.clear();
 
     static const QString intended = QStringLiteral("HG創英角ｺﾞｼｯｸUB");
     // Looked up in the list of installed families: asking for the family by

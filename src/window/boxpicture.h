@@ -59,6 +59,9 @@ public:
 
     const QString& text() const { return text_; }
     const Shape& shape() const { return shape_; }
+    // A new shape (the box drawn at another scale, or on a screen of another
+    // resolution) drops the layout.
+    void setShape(const Shape& shape);
 
     // True when the text goes on below the box, which then scrolls.
     bool taller();

@@ -1,9 +1,12 @@
 #include "hintview.h"
 
+#include <algorithm>
+
 #include <QPainter>
 #include <QScreen>
 
 #include "boxaccessible.h"
+#include "windowfit.h"
 
 namespace {
 
@@ -21,13 +24,20 @@ HintMarks::HintMarks(QWidget* window) : QWidget(window)
     hide();
 }
 
-void HintMarks::mark(const nextstep::Step& step, const std::array<QRect, 81>& cellRects)
+void HintMarks::mark(const nextstep::Step& step, const std::array<QRect, 81>& cellRects,
+                     double scale)
 {
     step_ = step;
-    cells_ = cellRects;
-    setGeometry(parentWidget()->rect());
+    follow(cellRects, scale);
     raise();
     show();
+}
+
+void HintMarks::follow(const std::array<QRect, 81>& cellRects, double scale)
+{
+    cells_ = cellRects;
+    scale_ = scale;
+    setGeometry(parentWidget()->rect());
     update();
 }
 
@@ -35,7 +45,8 @@ void HintMarks::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     QFont font = painter.font();
-    font.setPixelSize(11);
+    // The notes grow and shrink with the cells, as far as they stay legible.
+    font.setPixelSize(std::max(7, qRound(11 * scale_)));
     font.setBold(true);
     painter.setFont(font);
     const auto frame = [&](int cell, const QColor& colour, int inset) {
@@ -88,13 +99,7 @@ void HintPanel::explain(const QString& text)
 {
     setText(text);
     adjustSize();
-    // To the right of the window where the screen has room, else below it.
-    const QRect frame = window_->frameGeometry();
-    QPoint at = frame.topRight() + QPoint(8, 0);
-    if (const QScreen* screen = window_->screen();
-        screen && at.x() + width() > screen->availableGeometry().right())
-        at = frame.bottomLeft() + QPoint(0, 8);
-    move(at);
+    follow();
     // A reader speaks the panel as it shows, or, already on show, as it is
     // told of its new text.
     if (isVisible()) {
@@ -105,10 +110,29 @@ void HintPanel::explain(const QString& text)
     }
 }
 
+void HintPanel::follow()
+{
+    // Beside the window, so that the board stays in sight: to its right,
+    // else its left, else below or above it, and always on its screen.
+    const QScreen* screen = window_->screen();
+    if (!screen)
+        return;
+    // The panel's own frame is the window manager's, as the window's is.
+    const QRect frame = window_->frameGeometry();
+    const QMargins margins(
+        window_->geometry().left() - frame.left(), window_->geometry().top() - frame.top(),
+        frame.right() - window_->geometry().right(), frame.bottom() - window_->geometry().bottom());
+    const QPoint at =
+        windowfit::beside(frame, size().grownBy(margins), screen->availableGeometry(), 8);
+    // Moved even to where it seems to be: a panel not yet shown has never
+    // been placed, and the window manager would place it by its own rule.
+    move(at);
+}
+
 Hint::Hint(QWidget* window) : marks_(new HintMarks(window)), panel_(new HintPanel(window)) {}
 
 void Hint::found(const nextstep::Outcome& outcome, const nextstep::Board& board,
-                 const std::array<QRect, 81>& cellRects)
+                 const std::array<QRect, 81>& cellRects, double scale)
 {
     if (outcome.contradiction)
         panel_->explain(nextstep::explanation(*outcome.contradiction));
@@ -116,7 +140,7 @@ void Hint::found(const nextstep::Outcome& outcome, const nextstep::Board& board,
         return;
     step_ = outcome.step;
     board_ = board;
-    marks_->mark(*step_, cellRects);
+    marks_->mark(*step_, cellRects, scale);
     stage_ = Stage::Marked;
 }
 
@@ -124,6 +148,17 @@ void Hint::explain()
 {
     panel_->explain(nextstep::explanation(*step_, board_));
     stage_ = Stage::Explained;
+}
+
+void Hint::relayout(const std::array<QRect, 81>& cellRects, double scale)
+{
+    marks_->follow(cellRects, scale);
+}
+
+void Hint::follow()
+{
+    if (panel_->isVisible())
+        panel_->follow();
 }
 
 void Hint::end()

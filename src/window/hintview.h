@@ -16,8 +16,10 @@ class HintMarks : public QWidget {
 public:
     explicit HintMarks(QWidget* window);
     // Marks `step` over the cells at `cellRects` (the 81 cells' places in
-    // the window), and shows itself on top.
-    void mark(const nextstep::Step& step, const std::array<QRect, 81>& cellRects);
+    // the window, drawn at `scale`), and shows itself on top.
+    void mark(const nextstep::Step& step, const std::array<QRect, 81>& cellRects, double scale);
+    // The cells in new places: the window drawn at a new scale.
+    void follow(const std::array<QRect, 81>& cellRects, double scale);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -25,6 +27,7 @@ protected:
 private:
     nextstep::Step step_;
     std::array<QRect, 81> cells_{};
+    double scale_ = 1;
 };
 
 // The hint's explanation, beside the window so that the board stays in
@@ -35,6 +38,8 @@ public:
     explicit HintPanel(QWidget* window);
     // Shows `text` next to the window.
     void explain(const QString& text);
+    // Stands beside the window where it is now, inside its screen.
+    void follow();
 
 private:
     QWidget* window_;
@@ -53,13 +58,17 @@ public:
     // What the form's first stage found on `board`: the step, marked over
     // the cells at `cellRects`; a contradiction, explained at once.
     void found(const nextstep::Outcome& outcome, const nextstep::Board& board,
-               const std::array<QRect, 81>& cellRects);
+               const std::array<QRect, 81>& cellRects, double scale);
     // The second stage: the marked step explained.
     void explain();
     // The step on show (Marked or Explained).
     const nextstep::Step& step() const { return *step_; }
     // Takes the marks and the explanation away.
     void end();
+    // The window drawn at a new scale: the marks follow the cells.
+    void relayout(const std::array<QRect, 81>& cellRects, double scale);
+    // The window moved or changed size: the explanation stays beside it.
+    void follow();
 
     HintMarks* marks() const { return marks_; }
     HintPanel* panel() const { return panel_; }

@@ -8,6 +8,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include "boxaccessible.h"
 #include "filenames.h"
@@ -15,6 +18,7 @@
 #include "keychords.h"
 #include "layout.h"
 #include "screenreadernews.h"
+#include "windowfit.h"
 
 namespace {
 
@@ -33,7 +37,10 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Korvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/korvane-32.png")));
-    setFixedSize(layout::ClientSize);
+    resize(layout::ClientSize);
+    dpi_ = logicalDpiY();
+    setMinimumSize(layout::clientSize(windowfit::SmallestScale));
+    fittedSize_ = layout::ClientSize;
     // The layout is drawn left to right. Qt's translation for a language
     // written right to left would mirror the boxes' alignment; the window
     // keeps its own direction whatever the locale.
@@ -77,6 +84,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     news_->tell(form_);
     // Over every box, and beside the window.
     hint_ = std::make_unique<Hint>(this);
+    // The keyboard starts on the first cell (its focus frame shows once the
+    // window is on the screen).
+    boxes_.front()->setFocus(Qt::TabFocusReason);
 }
 
 MainWindow::~MainWindow()
@@ -100,10 +110,11 @@ void MainWindow::route(TextBoxWidget* box, const layout::Control& control, int i
             box, &TextBoxWidget::pressed, this,
             [this, mouseDown](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
                 run([&] {
+                    // In twips of the layout as drawn, whatever the scale.
+                    const double twips = layout::TwipsPerPixel / scale_;
                     mouseDown(form_, formevents::buttonCode(button),
-                              formevents::shiftState(modifiers),
-                              float(at.x() * layout::TwipsPerPixel),
-                              float(at.y() * layout::TwipsPerPixel));
+                              formevents::shiftState(modifiers), float(at.x() * twips),
+                              float(at.y() * twips));
                 });
             });
     }
@@ -175,6 +186,16 @@ void MainWindow::act(const std::function<void()>& handler)
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QWidget* focus = QApplication::focusWidget();
+    if (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier && focus &&
+        isAncestorOf(focus)) {
+        // Where the Menu key opens it: at the caret.
+        event->accept();
+        const QPoint at = focus->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+        QCoreApplication::sendEvent(focus, &menu);
+        return;
+    }
     int step = 0;
     switch (event->key()) {
     case Qt::Key_Left:
@@ -193,7 +214,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         break;
     }
     // The cell that has the keyboard, itself or through its editor.
-    const int cell = step != 0 ? cellOf(QApplication::focusWidget()) : -1;
+    const int cell = step != 0 ? cellOf(focus) : -1;
     if (modifiers != Qt::AltModifier || cell < 0) {
         QWidget::keyPressEvent(event);
         return;
@@ -242,14 +263,6 @@ void MainWindow::dropEvent(QDropEvent* event)
     openPuzzleFile(file);
 }
 
-std::array<QRect, 81> MainWindow::cellRects() const
-{
-    std::array<QRect, 81> cells;
-    for (int i = 0; i < Korvane::CellCount; ++i)
-        cells[size_t(i)] = boxes_[size_t(i)]->geometry();
-    return cells;
-}
-
 void MainWindow::hint()
 {
     if (running_)
@@ -270,7 +283,158 @@ void MainWindow::hint()
     hinting_ = true;
     run([&] { outcome = form_.ShowHint(); });
     hinting_ = false;
-    hint_->found(outcome, form_.HintBoard(), cellRects());
+    hint_->found(outcome, form_.HintBoard(), cellRects(), scale_);
+}
+
+std::array<QRect, 81> MainWindow::cellRects() const
+{
+    std::array<QRect, 81> cells;
+    for (int i = 0; i < Korvane::CellCount; ++i)
+        cells[size_t(i)] = boxes_[size_t(i)]->geometry();
+    return cells;
+}
+
+// ---- the window on its screen ----
+
+QMargins MainWindow::frameGuess() const
+{
+    if (const QWindow* shown = windowHandle(); shown && shown->isExposed()) {
+        if (const QMargins frame = shown->frameMargins(); !frame.isNull())
+            return frame;
+    }
+    // Until the window manager has framed the window: a title bar and thin
+    // borders, as most of them draw it. Once the frame is known the window
+    // is fitted again.
+    return QMargins(4, 30, 4, 4);
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen* on = screen();
+    if (!on)
+        return;
+    const QRect available = on->availableGeometry();
+    const QMargins frame = frameGuess();
+    const double scale = windowfit::startScale(layout::ClientSize, frame, available.size());
+    // The user may make it smaller, down to half its size, or to what the
+    // screen needed at the start where that is less.
+    setMinimumSize(layout::clientSize(std::min(windowfit::SmallestScale, scale)));
+    fittedSize_ = layout::clientSize(scale);
+    fittedFrame_ = frame;
+    resizedByUser_ = false;
+    resize(fittedSize_);
+    layOut();
+    if (!isVisible())
+        return;  // the window manager places it
+    const QPoint at = windowfit::keptInside(QRect(pos(), fittedSize_.grownBy(frame)), available);
+    if (at != pos())
+        move(at);
+}
+
+void MainWindow::layOut()
+{
+    const double scale = windowfit::scaleFor(layout::ClientSize, size());
+    const QSize drawn = layout::clientSize(scale);
+    const QPoint offset((width() - drawn.width()) / 2, (height() - drawn.height()) / 2);
+    const qreal dpi = logicalDpiY();
+    // As it is drawn already (the start, most often): nothing to ask the boxes.
+    if (scale == scale_ && offset == drawnAt_ && dpi == dpi_)
+        return;
+    for (size_t i = 0; i < boxes_.size(); ++i)
+        boxes_[i]->place(layout::scaledRect(*states_[i], scale).translated(offset), scale);
+    scale_ = scale;
+    drawnAt_ = offset;
+    dpi_ = dpi;
+    hint_->relayout(cellRects(), scale_);
+}
+
+void MainWindow::placed()
+{
+    placedPending_ = false;
+    // Fitted with a guessed frame: again, now that the frame is known.
+    if (isVisible() && !resizedByUser_ && frameGuess() != fittedFrame_)
+        fitToScreen();
+    hint_->follow();
+}
+
+void MainWindow::watchScreen(QScreen* screen)
+{
+    for (const QMetaObject::Connection& connection : screenWatch_)
+        disconnect(connection);
+    screenWatch_.clear();
+    screen_ = screen;
+    if (!screen)
+        return;
+    // A new resolution fits the window anew. A new size fits it only where
+    // it no longer fits: a panel that comes and goes keeps the user's size.
+    const auto resolution = [this] { fitToScreen(); };
+    const auto size = [this] {
+        if (!screen_ || !screen_->availableGeometry().contains(
+                            QRect(pos(), this->size().grownBy(frameGuess()))))
+            fitToScreen();
+    };
+    screenWatch_ = {
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, resolution),
+        connect(screen, &QScreen::physicalDotsPerInchChanged, this, resolution),
+        connect(screen, &QScreen::geometryChanged, this, size),
+        connect(screen, &QScreen::availableGeometryChanged, this, size),
+    };
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous() || screenChanged_)
+        return;
+    // The first cell's focus frame shows from the start, as after any move
+    // of the keyboard, until the mouse is used.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    screenChanged_ = connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen* to) {
+        watchScreen(to);
+        fitToScreen();
+    });
+    watchScreen(screen());
+    // The window manager's frame is known once the window is on the screen.
+    windowHandle()->installEventFilter(this);
+    fitToScreen();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose) {
+        notePlace();
+        // Some window managers tell the frame a moment later.
+        if (!exposedOnce_) {
+            exposedOnce_ = true;
+            QTimer::singleShot(300, this, &MainWindow::placed);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The window system's word for a size the program did not ask for: the
+    // user's hand (or a window manager that knows better).
+    if (event->spontaneous() && event->size() != fittedSize_)
+        resizedByUser_ = true;
+    layOut();
+    notePlace();
+}
+
+void MainWindow::moveEvent(QMoveEvent*)
+{
+    notePlace();
+}
+
+void MainWindow::notePlace()
+{
+    hint_->follow();
+    if (placedPending_)
+        return;
+    placedPending_ = true;
+    QTimer::singleShot(0, this, &MainWindow::placed);
 }
 
 void MainWindow::findMistake()
@@ -283,5 +447,5 @@ void MainWindow::findMistake()
         return;
     nextstep::Step framed;
     framed.cells = {cell};
-    hint_->marks()->mark(framed, cellRects());
+    hint_->marks()->mark(framed, cellRects(), scale_);
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include <QAction>
+#include <QMargins>
+#include <QPointer>
 #include <QWidget>
 
 #include "hintview.h"
@@ -21,6 +23,13 @@ class ScreenReaderNews;
 // a box runs the handler its row names; after each handler, and before each
 // message box, the form's state is mirrored into the widgets. The widgets
 // are named after their controls ("Text1_40", "Text3", "Text9_1").
+//
+// The layout is drawn as one picture at a scale. The window starts at the
+// layout's own size where that fits its screen, frame and all, and else at
+// the largest scale that fits; the user can resize it, and the layout is
+// drawn at the largest scale the new size holds, centred. Moving to another
+// screen, or a change of the screen's resolution, fits it again as at the
+// start.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -83,6 +92,12 @@ public:
     // action.
     void findMistake();
     QAction* hintAction() const { return commands_->hint(); }
+    // The scale the layout is drawn at now.
+    double scale() const { return scale_; }
+    // Fits the window to its screen, as at the start: the layout's own size
+    // where it fits, else the largest that does, and moved onto the screen.
+    void fitToScreen();
+
     // 0 no hint on show, 1 marked, 2 explained.
     int hintStage() const { return int(hint_->stage()); }
     HintMarks* hintMarks() const { return hint_->marks(); }
@@ -94,8 +109,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // Alt and an arrow key move the keyboard to the next cell that way.
+    // Alt and an arrow key move the keyboard to the next cell that way;
+    // Shift+F10 opens the focused box's menu, as the Menu key does.
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    // The window on the screen: its frame is known from then on.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // With `step` false the change waits to go into the history with the
@@ -105,6 +126,22 @@ private:
     void route(TextBoxWidget* box, const layout::Control& control, int index);
     // The cell a widget belongs to (the cell's box or its editor), or -1.
     int cellOf(const QWidget* widget) const;
+    // Draws the layout at the scale the window's size holds, and at the
+    // screen's resolution.
+    void layOut();
+    // The window frame's margins: the window manager's once it has framed
+    // the window, a likely guess before.
+    QMargins frameGuess() const;
+    // After the window manager has framed or moved the window: fitted again
+    // while its frame was only guessed, kept on the screen, the hint beside.
+    void placed();
+    // The window moved or changed size: the hint follows, and placed() runs
+    // once the events of the moment are done.
+    void notePlace();
+    // Follows the screen the window is on: its changes of size and
+    // resolution.
+    void watchScreen(QScreen* screen);
+    std::array<QRect, 81> cellRects() const;
 
     MessageBoxPort port_;
     Korvane form_{port_};
@@ -117,7 +154,16 @@ private:
     KeyChords* chords_ = nullptr;
     std::unique_ptr<ScreenReaderNews> news_;
     MenuCommands* commands_ = nullptr;
-    // Where the 81 cells lie in the window, for marks over them.
-    std::array<QRect, 81> cellRects() const;
     std::unique_ptr<Hint> hint_;
+    double scale_ = 1;
+    QPoint drawnAt_;        // where the layout's top left corner is drawn
+    qreal dpi_ = 96;        // the screen resolution it is drawn for
+    QSize fittedSize_;      // the size the last fit gave the window
+    QMargins fittedFrame_;  // and the frame it reckoned with
+    bool resizedByUser_ = false;
+    bool placedPending_ = false;
+    bool exposedOnce_ = false;
+    QPointer<QScreen> screen_;
+    QMetaObject::Connection screenChanged_;
+    std::vector<QMetaObject::Connection> screenWatch_;
 };

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include "dialogplace.h"
 #include "filenames.h"
 #include "mainwindow.h"
 
@@ -16,16 +17,27 @@ namespace {
 const QString PuzzleFilter =
     QStringLiteral("問題ファイル (*.txt *.sdk *.ss);;すべてのファイル (*)");
 
+// The platform's file dialogs, as QFileDialog's own functions open them,
+// centred on the window.
+QString chosenIn(OverWindow<QFileDialog>& dialog)
+{
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
 QString fileDialog(QWidget* parent, const QString& current)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("問題ファイルを開く"),
-                                        QFileInfo(current).absolutePath(), PuzzleFilter);
+    OverWindow<QFileDialog> dialog(parent, QStringLiteral("問題ファイルを開く"),
+                                   QFileInfo(current).absolutePath(), PuzzleFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return chosenIn(dialog);
 }
 
 QString saveDialog(QWidget* parent, const QString& current)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("問題を保存"),
-                                        QFileInfo(current).absoluteFilePath(), PuzzleFilter);
+    OverWindow<QFileDialog> dialog(parent, QStringLiteral("問題を保存"),
+                                   QFileInfo(current).absoluteFilePath(), PuzzleFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    return chosenIn(dialog);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "messageboxport.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+#include <QWindow>
 
 #include "boxtext.h"
+#include "dialogplace.h"
 
 namespace {
 
@@ -25,6 +29,26 @@ void keepCaptionReadable(QMessageBox& box)
     }
 }
 
+// Waits, for a second at most, until the window manager has put `window` on
+// the screen: a box asked for at the start (the kept board's question)
+// would otherwise be placed over a window that is not yet where it will be.
+// What the user does meanwhile waits too.
+void waitUntilShown(QWidget* window)
+{
+    QWindow* shown = window ? window->windowHandle() : nullptr;
+    if (!shown || !window->isVisible() || shown->isExposed())
+        return;
+    QEventLoop wait;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (shown->isExposed())
+            wait.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(1000, &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 }  // namespace
 
 int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
@@ -34,7 +58,8 @@ int MessageBoxPort::MsgBox(const QString& prompt, int buttons)
     if (standIn_)
         return standIn_->MsgBox(prompt, buttons);
 
-    QMessageBox box(parent_);
+    waitUntilShown(parent_);
+    OverWindow<QMessageBox> box(parent_);
     box.setWindowTitle(QStringLiteral("Korvane"));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);

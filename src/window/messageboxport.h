@@ -9,7 +9,7 @@
 #include "korvane.h"
 
 // The form's message boxes as modal QMessageBoxes: the caption "Korvane", no
-// icon, the prompt as plain text.
+// icon, the prompt as plain text, centred on the window (dialogplace.h).
 // - OkOnly: one OK button; the answer is Ok, also after Escape;
 // - CancelTryContinue: "キャンセル", "再試行", "続行", answered Cancel,
 //   TryAgain and Continue; Escape and the close button answer Cancel;

@@ -28,7 +28,13 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
-        setGeometry(box->rect());
+        fit();
+    }
+
+    // Covers the box as it is now.
+    void fit()
+    {
+        setGeometry(parentWidget()->rect());
         // Only the frame is the mark's: showing or hiding it repaints no
         // more of the box than the frame covers.
         setMask(QRegion(frame(0)) - QRegion(frame(Width)));
@@ -57,10 +63,10 @@ private:
 TextBoxWidget::TextBoxWidget(const TextBox& design, double lineHeight, QWidget* parent)
     : QWidget(parent), picture_({layout::pixelRect(design).size(), design.MultiLine,
                                  design.Centered, lineHeight, qreal(logicalDpiY())}),
-      locked_(design.Locked)
+      locked_(design.Locked), tabStop_(design.TabStop)
 {
     setGeometry(layout::pixelRect(design));
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(ownFocusPolicy());
     setAcceptDrops(!locked_);
     // Every box's text can be selected, so over the text the pointer is the
     // text pointer; over the border it is the window's. Hover moves tell
@@ -89,7 +95,8 @@ QTextEdit* TextBoxWidget::edit()
 {
     if (!editor_) {
         const BoxEditor::Settings settings{picture_.shape(), locked_, objectName()};
-        editor_ = new BoxEditor(settings, shown_, anchor_, caret_, this);
+        editor_ = new BoxEditor(settings, atScale(shown_), anchor_, caret_, this);
+        editor_->setFocusPolicy(ownFocusPolicy());
         connect(editor_, &BoxEditor::pressed, this, &TextBoxWidget::notePress);
         connect(editor_, &BoxEditor::doubleClicked, this, &TextBoxWidget::noteDoubleClick);
         connect(editor_, &BoxEditor::released, this, &TextBoxWidget::noteRelease);
@@ -152,7 +159,7 @@ void TextBoxWidget::giveUpIdleEditor()
     const QTextCursor cursor = editor_->textCursor();
     anchor_ = cursor.anchor();
     caret_ = cursor.position();
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(ownFocusPolicy());
     editor_->hide();
     editor_->deleteLater();
     editor_ = nullptr;
@@ -306,14 +313,15 @@ void TextBoxWidget::showFocusMark()
 void TextBoxWidget::mirror(const TextBox& state)
 {
     if (editor_)
-        editor_->mirror(state);
+        editor_->mirror(atScale(state));
     const bool newText = state.Text != shown_.Text;
     const bool newSize = state.FontSize != shown_.FontSize;
     const bool newColours =
         state.ForeColor != shown_.ForeColor || state.BackColor != shown_.BackColor;
     if (newSize) {
-        setFont(BoxPicture::faceAt(state.FontSize));
-        picture_.setFont(font(), state.FontSize);
+        const double points = state.FontSize * scale_;
+        setFont(BoxPicture::faceAt(points));
+        picture_.setFont(font(), points);
     }
     if (newColours)
         showColours(BoxPicture::withColours(palette(), state.ForeColor, state.BackColor));
@@ -336,6 +344,35 @@ void TextBoxWidget::mirror(const TextBox& state)
     }
     if (!editor_ && (newText || newSize || newColours))
         update();
+}
+
+TextBox TextBoxWidget::atScale(const TextBox& state) const
+{
+    TextBox scaled = state;
+    scaled.FontSize *= scale_;
+    return scaled;
+}
+
+void TextBoxWidget::place(const QRect& geometry, double scale)
+{
+    if (geometry != this->geometry())
+        setGeometry(geometry);
+    BoxPicture::Shape shape = picture_.shape();
+    const qreal dpiY = logicalDpiY();
+    if (shape.size == geometry.size() && shape.dpiY == dpiY && scale == scale_)
+        return;
+    shape.size = geometry.size();
+    shape.dpiY = dpiY;
+    scale_ = scale;
+    picture_.setShape(shape);
+    const double points = shown_.FontSize * scale_;
+    setFont(BoxPicture::faceAt(points));
+    picture_.setFont(font(), points);
+    if (editor_)
+        static_cast<BoxEditor*>(editor_)->reshape(shape, atScale(shown_));
+    if (focusMark_)
+        static_cast<FocusMark*>(focusMark_)->fit();
+    update();
 }
 
 void TextBoxWidget::showColours(const QPalette& colours)

@@ -52,6 +52,14 @@ public:
                            QWidget* parent = nullptr);
     ~TextBoxWidget() override;
 
+    // Lays the box out at `scale` (1 the layout as drawn) over `geometry`,
+    // its place in the window at that scale: its size, its picture, its text
+    // at `scale` times the form's font size, its editor and focus mark. The
+    // screen's resolution is read again, for a window on a new screen.
+    // Nothing the user holds in the box (text, caret, undo) changes.
+    void place(const QRect& geometry, double scale);
+    double scale() const { return scale_; }
+
     // Shows `state`: text, font size, fore and back colour. Only what differs
     // from the state shown last is touched, so the caret stays where it is in
     // a box the user is typing in.
@@ -160,6 +168,11 @@ private:
     void forwardKey(QKeyEvent* event);
     // Whether `event` is a key that clicks this box.
     bool clicksBox(const QKeyEvent* event) const;
+    // `state` as the box draws it: at the font size of its scale.
+    TextBox atScale(const TextBox& state) const;
+    // How the box takes the keyboard while it has no editor: from Tab, unless
+    // it is no tab stop, and from clicks.
+    Qt::FocusPolicy ownFocusPolicy() const { return tabStop_ ? Qt::StrongFocus : Qt::ClickFocus; }
     // Shows or hides the mark of the keyboard focus.
     void showFocusMark();
     // Tells a screen reader the box's name changed (spokenName()).
@@ -171,6 +184,8 @@ private:
     BoxPicture picture_;
     TextBox shown_;  // what the box shows, as the form would keep it
     bool locked_ = false;
+    bool tabStop_ = true;
+    double scale_ = 1;
     // Where the caret was when the editor was given up.
     int anchor_ = 0;
     int caret_ = 0;

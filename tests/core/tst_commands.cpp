@@ -98,6 +98,7 @@ private slots:
     void typingIntoAControl();
     void cellLayout_data();
     void cellLayout();
+    void controlLayout_data();
     void controlLayout();
     void tabOrderCoversEveryControlOnce();
     void clearAll_data();
@@ -193,14 +194,32 @@ void TestCommands::cellLayout()
 // The layout by its properties rather than its numbers: every control in the
 // window, cells that tile their boxes, and no control over another but for
 // the one-pixel border neighbours share (and the palette's digits, each of
-// which lies over the lower edge of the one above).
+// which lies over the lower edge of the one above), at every scale the
+// window draws it at.
+void TestCommands::controlLayout_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("as drawn") << 1.0;
+    QTest::newRow("half, the smallest a user makes it") << 0.5;
+    QTest::newRow("a 1366x768 screen at 200 %") << 0.6883;
+    QTest::newRow("three quarters") << 0.75;
+    QTest::newRow("a window made larger by hand") << 1.3711;
+    QTest::newRow("twice") << 2.0;
+}
+
 void TestCommands::controlLayout()
 {
+    QFETCH(double, scale);
     Fixture f;
-    const QRect client(QPoint(), layout::ClientSize);
+    const QRect client(QPoint(), layout::clientSize(scale));
     const QStringList names = controlNames();
     QCOMPARE(names.size(), layout::ControlCount);
-    const auto place = [&](int i) { return layout::pixelRect(layout::control(f.form, i)); };
+    const auto place = [&](int i) { return layout::scaledRect(layout::control(f.form, i), scale); };
+    if (scale == 1.0) {
+        QCOMPARE(client.size(), layout::ClientSize);
+        for (int i = 0; i < layout::ControlCount; ++i)
+            QCOMPARE(place(i), layout::pixelRect(layout::control(f.form, i)));
+    }
     const auto isDigit = [](const QString& name) {
         return name.startsWith(u"Text2_") && name.mid(6).toInt() < 9;
     };
@@ -219,6 +238,9 @@ void TestCommands::controlLayout()
     // neighbouring boxes do not.
     for (int i = 0; i < Korvane::CellCount; ++i) {
         const QRect cell = place(i);
+        // The grid stays even: no cell a pixel more than another.
+        QVERIFY(qAbs(cell.width() - place(0).width()) <= 1);
+        QVERIFY(qAbs(cell.height() - place(0).height()) <= 1);
         const int r = i / 9;
         const int c = i % 9;
         if (c < 8) {
@@ -252,8 +274,11 @@ void TestCommands::tabOrderCoversEveryControlOnce()
     const QStringList inOrder = tabOrder();
     QCOMPARE(inOrder.size(), 101);
     QCOMPARE(QSet<QString>(inOrder.cbegin(), inOrder.cend()).size(), 101);
-    for (int i = 0; i < inOrder.size(); ++i)
+    for (int i = 0; i < inOrder.size(); ++i) {
         QCOMPARE(controlNamed(f.form, inOrder[i]).TabIndex, i);
+        // Tab stops at every control but the message line.
+        QCOMPARE(controlNamed(f.form, inOrder[i]).TabStop, inOrder[i] != u"Text3");
+    }
 }
 
 // Clear-all leaves the form as start-up leaves it, whatever state it is in,

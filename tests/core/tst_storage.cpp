@@ -9,11 +9,22 @@
 #include <QStringDecoder>
 #include <QTest>
 
+#include "filenames.h"
 #include "testsupport.h"
 
 namespace {
 
+// The heading of the puzzle file's error box, its first line.
 const QString ErrorPrompt = QStringLiteral("エラー_mondai_load");
+
+// The boxes the form showed, each by its first line.
+QStringList headings(const FakePort& port)
+{
+    QStringList firsts;
+    for (const QString& prompt : port.prompts())
+        firsts << prompt.section(QStringLiteral("\r\n"), 0, 0);
+    return firsts;
+}
 
 // A drawn grid whose only given is `digit` in cell 0.
 QByteArray cornerFile(char digit)
@@ -54,6 +65,8 @@ private slots:
     void load();
     void errorBox_data();
     void errorBox();
+    void errorBoxSaysWhatWasLookedFor_data();
+    void errorBoxSaysWhatWasLookedFor();
     void pasteIsDataLoad_data();
     void pasteIsDataLoad();
     void copies_data();
@@ -268,7 +281,7 @@ void TestStorage::load()
         fresh.form.Text3.Text = k.Text3.Text;
     QCOMPARE(formState(k), formState(fresh.form));
     QCOMPARE(k.puzzleFile, opened ? elsewhere() : QStringLiteral("mondai.txt"));
-    QCOMPARE(f.port.prompts(), prompts);
+    QCOMPARE(headings(f.port), prompts);
     for (const FakePort::Call& call : std::as_const(f.port.calls))
         QCOMPARE(call.buttons, MessagePort::CancelTryContinue);
     QCOMPARE(invariantViolation(k), QString());
@@ -313,10 +326,59 @@ void TestStorage::errorBox()
 
     QCOMPARE(f.form.LoadPuzzleFile(), goesOn);
 
-    QCOMPARE(f.port.prompts(), QStringList(boxes, ErrorPrompt));
+    QCOMPARE(headings(f.port), QStringList(boxes, ErrorPrompt));
     for (const FakePort::Call& call : std::as_const(f.port.calls))
         QCOMPARE(call.buttons, MessagePort::CancelTryContinue);
     QCOMPARE(savedEntries(f.form), entriesOf(savedGrid));
+}
+
+// The error box names the file it looked for and the folder it looked in,
+// says whether the file is missing or there but unreadable, and how else a
+// puzzle is opened; its buttons are the same whatever the cause.
+void TestStorage::errorBoxSaysWhatWasLookedFor_data()
+{
+    QTest::addColumn<QString>("puzzleFile");  // relative to the current folder
+    QTest::addColumn<bool>("folderInItsPlace");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("folder");  // relative to the current folder
+    QTest::newRow("no mondai.txt in the current folder") << "mondai.txt" << false << "mondai.txt"
+                                                         << "";
+    QTest::newRow("a file opened from elsewhere, gone since")
+        << "他の 場所/問題 1.txt" << false << "問題 1.txt"
+        << "/他の 場所";
+    QTest::newRow("a folder named mondai.txt") << "mondai.txt" << true << "mondai.txt"
+                                               << "";
+    QTest::newRow("a name whose bytes are not UTF-8")
+        << filenames::fromNative("caf\xE9/\xFF.txt") << false << "\uFFFD.txt"
+        << "/caf\uFFFD";
+}
+
+void TestStorage::errorBoxSaysWhatWasLookedFor()
+{
+    QFETCH(QString, puzzleFile);
+    QFETCH(bool, folderInItsPlace);
+    QFETCH(QString, name);
+    QFETCH(QString, folder);
+    if (folderInItsPlace)
+        QVERIFY(QDir::current().mkdir(puzzleFile));
+    Fixture f;
+    f.form.puzzleFile = puzzleFile;
+    f.port.answers = {MessagePort::Cancel};
+
+    QVERIFY(!f.form.LoadPuzzleFile());
+
+    QCOMPARE(f.port.calls.size(), 1);
+    QCOMPARE(f.port.calls[0].buttons, MessagePort::CancelTryContinue);
+    const QString prompt = f.port.calls[0].prompt;
+    QCOMPARE(headings(f.port), QStringList{ErrorPrompt});
+    QVERIFY2(prompt.contains(u'「' + name + u'」'), qPrintable(prompt));
+    QVERIFY2(prompt.contains(QStringLiteral("探したフォルダー：") + QDir::currentPath() + folder +
+                             QStringLiteral("\r\n")),
+             qPrintable(prompt));
+    QCOMPARE(prompt.contains(QStringLiteral("が見つかりません")), !folderInItsPlace);
+    QCOMPARE(prompt.contains(QStringLiteral("を読めません")), folderInItsPlace);
+    for (const char* way : {"Ctrl+O", "korvane ファイル", "Ctrl+Shift+V"})
+        QVERIFY2(prompt.contains(QString::fromUtf8(way)), way);
 }
 
 // A pasted puzzle ends exactly as Data Load ends with the same text read from

@@ -113,10 +113,12 @@ sleep 2
 echo "ok   the program answers and rests after End and Ctrl+arrows"
 
 # focus NAME KEY: presses KEY until Orca names NAME as the focus (about a
-# second a press, at most once round every control).
+# second a press, at most once round every control). The Tab order follows
+# the screen: the grid, the palette, 全数表示, 単数表示, 全部取消, then the
+# bottom row from Data Save to 普通問題, the last; the message line is no stop.
 focus() {
     local i
-    for ((i = 0; i < 102; i++)); do
+    for ((i = 0; i < 101; i++)); do
         mark
         xdotool key "$2"
         if poll 1 said_matches "^$1"; then
@@ -137,7 +139,7 @@ xdotool key Return
 heard "^notification 普通問題"
 
 # Data Load places the sample; its given in row 1, column 3 is a decided 5.
-focus "Data Load" Tab
+focus "Data Load" shift+Tab
 mark
 xdotool key ctrl+Return
 sleep 1
@@ -151,7 +153,7 @@ xdotool key ctrl+Return
 heard "^checked"
 
 # A new message on the message line is said without going there.
-focus "Data Save" Tab
+focus "Data Save" shift+Tab
 mark
 xdotool key ctrl+Return
 heard "^notification データが保存されました"

@@ -256,7 +256,7 @@ try:
     check(wait_for(lambda: explained()), "Ctrl+H again: the explanation is read by its text")
 
     # ---- the sample with the keyboard alone ----
-    # Back to a fresh board, with keys: 全部取消 is eleven Tabs back.
+    # Back to a fresh board, played with keys alone.
     program.terminate()
     program.wait(10)
     program = start()
@@ -272,22 +272,24 @@ try:
     if focused_cell() is None:
         keys("Tab")
     check(wait_for(lambda: focused_cell() == "1行1列"), "the keyboard starts in 1行1列")
-    keys("shift+Tab", "shift+Tab", "ctrl+Return")        # Data Load
+    # The Tab order follows the screen: the grid, the palette, then 全数表示,
+    # 単数表示, 全部取消 and the bottom row from Data Save to 普通問題, the last.
+    keys(*["shift+Tab"] * 4, "ctrl+Return")             # Data Load
     check(wait_for(lambda: text_of(cell(1, 3)) == "5"), "Data Load: the sample's givens are in")
-    keys(*["shift+Tab"] * 4, "ctrl+Return")             # 自動消去
+    keys("Tab", "Tab", "ctrl+Return")                    # 自動消去
     check(wait_for(lambda: has_state(by_name["自動消去"], Atspi.StateType.CHECKED)), "自動消去 on")
-    keys(*["Tab"] * 5, "space")                          # 連続消去
+    keys("shift+Tab", "space")                           # 連続消去
     solved = lambda: all(len(text_of(cell(r, c))) == 1
                          for r in range(1, 10) for c in range(1, 10))
     check(wait_for(solved), "連続消去 solves the sample: every cell holds one digit")
     first = text_of(cell(1, 1))
-    keys("Tab", *["Tab"] * 90, "space")                  # 部分取消
-    keys(*["Tab"] * 11, "ctrl+Return")                   # on 1行1列
+    keys(*["shift+Tab"] * 6, "space")                   # 部分取消
+    keys(*["Tab"] * 9, "ctrl+Return")                    # on 1行1列
     check(wait_for(lambda: not cell(1, 1).get_description().startswith("確定")),
           "partial undo: 1行1列 is no longer decided")
     digit = int(first)
     keys(*["Tab"] * (80 + digit), "space")               # the palette's digit
-    keys(*["Tab"] * (21 - digit), "ctrl+Return")          # on 1行1列 again
+    keys(*["Tab"] * (20 - digit), "ctrl+Return")          # on 1行1列 again
     check(wait_for(lambda: cell(1, 1).get_description().startswith("確定") and
                    text_of(cell(1, 1)) == first), f"placement: 1行1列 holds a decided {first}")
     check(solved(), "the board is solved again")

@@ -295,8 +295,28 @@ QStringList controlNames()
 
 QStringList tabOrder()
 {
-    QStringList names = controlNames();
-    names.move(names.indexOf(u"Text2_10"), names.indexOf(u"Text4"));
+    QStringList names;
+    for (int i = 0; i < 81; ++i)
+        names << QStringLiteral("Text1_%1").arg(i);
+    for (int i = 0; i < 9; ++i)
+        names << QStringLiteral("Text2_%1").arg(i);
+    return names << "Text2_10"
+                 << "Text2_9"
+                 << "Text8"
+                 << "Text7"
+                 << "Text5"
+                 << "Text9_0"
+                 << "Text9_1"
+                 << "Text3"
+                 << "Text10"
+                 << "Text6"
+                 << "Text4";
+}
+
+QStringList tabStops()
+{
+    QStringList names = tabOrder();
+    names.removeOne(u"Text3");
     return names;
 }
 

@@ -119,9 +119,12 @@ QString forcingProofFault(const nextstep::Step& step, const nextstep::Board& boa
 // The controls by the names the window gives their widgets ("Text1_40",
 // "Text2_10", "Text3", "Text9_1"), in the order the form declares them.
 QStringList controlNames();
-// The same names in the order Tab walks them: the correction button comes
-// right after the puzzle type.
+// The same names in the order of the screen, as the form numbers them: the
+// cells row by row, the palette top to bottom (修正 above 部分取消), then the
+// other controls as they are read, top to bottom and left to right.
 QStringList tabOrder();
+// The ones of them Tab stops at: all but the message line.
+QStringList tabStops();
 TextBox& controlNamed(Korvane& form, const QString& name);
 const TextBox& controlNamed(const Korvane& form, const QString& name);
 

@@ -1,10 +1,12 @@
 // The view's rules that need no display: text in the form's boxes (its count,
-// and cutting a text to fit), and the parameters the form's events get.
+// and cutting a text to fit), the parameters the form's events get, and
+// where the window and its panel and dialogs stand on a screen.
 #include <QTest>
 
 #include "boxtext.h"
 #include "formevents.h"
 #include "textunits.h"
+#include "windowfit.h"
 
 using Spans = QList<textunits::Span>;
 Q_DECLARE_METATYPE(textunits::Span)
@@ -24,7 +26,94 @@ private slots:
     void textUnits();
     void differenceOf_data();
     void differenceOf();
+    void startScale_data();
+    void startScale();
+    void placeOnScreen_data();
+    void placeOnScreen();
 };
+
+// The window starts at its own size where it fits, frame and all, else as
+// large as fits, its proportions kept.
+void TestViewRules::startScale_data()
+{
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<double>("scale");
+    const QMargins frame(1, 20, 1, 1);
+    QTest::newRow("room to spare: its own size") << QSize(1024, 768) << frame << 1.0;
+    QTest::newRow("just room for it and its frame") << QSize(463, 560) << frame << 1.0;
+    QTest::newRow("1366x768 at 200 %: the height decides")
+        << QSize(683, 384) << QMargins(1, 11, 1, 1) << 372.0 / 539;
+    QTest::newRow("a tall narrow screen: the width decides")
+        << QSize(400, 1000) << QMargins(2, 20, 2, 2) << 396.0 / 461;
+    QTest::newRow("a screen reported as nothing") << QSize(0, 0) << frame << windowfit::FloorScale;
+}
+
+void TestViewRules::startScale()
+{
+    QFETCH(QSize, available);
+    QFETCH(QMargins, frame);
+    QFETCH(double, scale);
+    const QSize natural(461, 539);
+    const double fitted = windowfit::startScale(natural, frame, available);
+    QCOMPARE(fitted, scale);
+    // The window of that scale, as the layout rounds it, fits.
+    const QSize framed = QSize(qRound(461 * fitted), qRound(539 * fitted)).grownBy(frame);
+    QVERIFY(scale == windowfit::FloorScale ||
+            (framed.width() <= available.width() && framed.height() <= available.height()));
+    // The window of that size draws its layout at a scale that fills it.
+    const QSize window(qRound(461 * fitted), qRound(539 * fitted));
+    const double drawn = windowfit::scaleFor(natural, window);
+    QCOMPARE(QSize(qRound(461 * drawn), qRound(539 * drawn)), window);
+}
+
+// Where the hint's panel stands beside the window, and a dialog over it,
+// always inside the screen.
+void TestViewRules::placeOnScreen_data()
+{
+    QTest::addColumn<bool>("dialog");  // centred over the window, or the panel beside it
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("at");
+    const QRect wide(0, 0, 1920, 1080);
+    const QRect small(0, 0, 1024, 768);
+    const QSize panel(280, 150);
+    QTest::newRow("panel: right of the window, level with its top")
+        << false << QRect(100, 100, 400, 500) << panel << wide << QPoint(508, 100);
+    QTest::newRow("panel: left, where the right has no room")
+        << false << QRect(1500, 100, 400, 500) << panel << wide << QPoint(1212, 100);
+    QTest::newRow("panel: below, where neither side has room")
+        << false << QRect(280, 50, 470, 560) << panel << small << QPoint(280, 618);
+    QTest::newRow("panel: above, where below has none either")
+        << false << QRect(280, 200, 470, 560) << panel << small << QPoint(280, 42);
+    QTest::newRow("panel: slid up along the window's side into the screen")
+        << false << QRect(100, 700, 400, 300) << QSize(280, 500) << wide << QPoint(508, 580);
+    QTest::newRow("panel: no room anywhere, over the edge of the side with most")
+        << false << QRect(200, 0, 620, 768) << QSize(280, 300) << small << QPoint(744, 0);
+    QTest::newRow("panel: on a second screen") << false << QRect(1930, 10, 303, 374) << panel
+                                               << QRect(1920, 0, 683, 384) << QPoint(2241, 10);
+    QTest::newRow("dialog: centred on the window")
+        << true << QRect(100, 100, 400, 500) << QSize(200, 100) << wide << QPoint(200, 300);
+    QTest::newRow("dialog: larger than the window, kept inside the screen")
+        << true << QRect(0, 0, 300, 384) << QSize(628, 384) << QRect(0, 0, 683, 384)
+        << QPoint(0, 0);
+    QTest::newRow("dialog: over a window partly off the screen")
+        << true << QRect(900, 600, 400, 500) << QSize(200, 100) << small << QPoint(824, 668);
+}
+
+void TestViewRules::placeOnScreen()
+{
+    QFETCH(bool, dialog);
+    QFETCH(QRect, window);
+    QFETCH(QSize, size);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, at);
+    const QPoint placed = dialog ? windowfit::centredOver(window, size, available)
+                                 : windowfit::beside(window, size, available, 8);
+    QCOMPARE(placed, at);
+    QVERIFY(available.contains(QRect(placed, size)));
+}
 
 void TestViewRules::lineBreaksBetweenFormAndBox()
 {
@@ -233,12 +322,18 @@ void TestViewRules::differenceOf_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("same");
     QTest::addColumn<int>("sameAtEnd");
-    QTest::newRow("nothing changed") << "123" << "123" << 3 << 0;
-    QTest::newRow("one removed inside") << "123456789" << "12346789" << 4 << 4;
-    QTest::newRow("one added to a run of the same") << "11" << "111" << 2 << 0;
-    QTest::newRow("one taken from a run of the same") << "111" << "11" << 2 << 0;
-    QTest::newRow("all replaced") << "12" << "5" << 0 << 0;
-    QTest::newRow("emptied") << "123" << "" << 0 << 0;
+    QTest::newRow("nothing changed") << "123"
+                                     << "123" << 3 << 0;
+    QTest::newRow("one removed inside") << "123456789"
+                                        << "12346789" << 4 << 4;
+    QTest::newRow("one added to a run of the same") << "11"
+                                                    << "111" << 2 << 0;
+    QTest::newRow("one taken from a run of the same") << "111"
+                                                      << "11" << 2 << 0;
+    QTest::newRow("all replaced") << "12"
+                                  << "5" << 0 << 0;
+    QTest::newRow("emptied") << "123"
+                             << "" << 0 << 0;
 }
 
 void TestViewRules::differenceOf()

@@ -86,6 +86,8 @@ private slots:
     void everyControlFollowsTheForm_data();
     void everyControlFollowsTheForm();
     void tabOrder();
+    void keysOpenTheMenu_data();
+    void keysOpenTheMenu();
     void gesturesOnAButton_data();
     void gesturesOnAButton();
     void paletteAndCellClicks();
@@ -115,8 +117,9 @@ private slots:
 void TestWindow::windowFrame()
 {
     QCOMPARE(window->windowTitle(), QStringLiteral("Korvane"));
+    // The layout as drawn: the test's screen has room for it.
     QCOMPARE(window->size(), QSize(461, 539));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->scale(), 1.0);
     QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
     // Drawn left to right, whatever language Qt's own texts are in.
     QCOMPARE(window->layoutDirection(), Qt::LeftToRight);
@@ -190,7 +193,7 @@ void TestWindow::everyControlFollowsTheForm()
 
 void TestWindow::tabOrder()
 {
-    QStringList expected = ::tabOrder();
+    QStringList expected = ::tabStops();
 
     // Walked with the Tab key, as a keyboard user would, once round each way.
     window->activateWindow();
@@ -207,6 +210,43 @@ void TestWindow::tabOrder()
     QCOMPARE(walk(Qt::NoModifier), QStringList(expected) << "Text1_0");
     std::reverse(expected.begin(), expected.end());
     QCOMPARE(walk(Qt::ShiftModifier), QStringList{"Text1_0"} << expected);
+}
+
+// Shift+F10 opens the focused box's menu as the Menu key does: a cell's with
+// the puzzle commands. Neither key types in the cell.
+void TestWindow::keysOpenTheMenu_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<bool>("commands");  // the menu has the puzzle commands
+    const QKeyCombination shiftF10(Qt::ShiftModifier, Qt::Key_F10);
+    QTest::newRow("Shift+F10 in a cell") << "Text1_40" << shiftF10 << true;
+    QTest::newRow("Shift+F10 in the last cell") << "Text1_80" << shiftF10 << true;
+    QTest::newRow("Shift+F10 on a button") << "Text5" << shiftF10 << false;
+}
+
+void TestWindow::keysOpenTheMenu()
+{
+    QFETCH(QString, name);
+    QFETCH(QKeyCombination, keys);
+    QFETCH(bool, commands);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    const QString before = box(name)->toPlainText();
+    box(name)->takeFocus(Qt::TabFocusReason);
+    QCoreApplication::sendPostedEvents();
+
+    QTest::keyClick(window->windowHandle(), keys.key(), keys.keyboardModifiers());
+
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(popup);
+    QStringList texts;
+    for (QAction* action : popup->actions())
+        texts << action->text();
+    popup->close();
+    QCOMPARE(texts.contains(QStringLiteral("問題を貼り付け")), commands);
+    QCOMPARE(box(name)->toPlainText(), before);
+    QCOMPARE(window->form().restorePending, 0);
 }
 
 // The puzzle-type button flips the type on each click, which makes it a
@@ -554,6 +594,9 @@ void TestWindow::focusMarkOnlyWhereTheKeyboardIs()
         }
         return names;
     };
+    // At the start the keyboard is on the first cell, and its mark shows.
+    QTRY_COMPARE(marked(), QStringList{"Text1_0"});
+    QVERIFY(box("Text1_0")->hasKeyboard());
     box("Text2_4")->takeFocus(Qt::TabFocusReason);
     QTRY_COMPARE(marked(), QStringList{"Text2_4"});
     box("Text1_40")->takeFocus(Qt::TabFocusReason);
