@@ -28,14 +28,10 @@ QString puzzleFileError(const QString& puzzleFile)
             : QStringLiteral("問題ファイル「%1」が見つかりません。");
     return QStringLiteral("エラー_mondai_load\r\n\r\n") + what.arg(name) +
            QStringLiteral("\r\n探したフォルダー：%1\r\n\r\n"
-                          "このフォルダーにファイルを置いて「再試行」を押すと読み直します。"
-                          "「続行」はファイルなしで読み込みを続け（盤面を消して、前に記憶した数字を"
-                          "並べます）、"
-                          "「キャンセル」は何も変えずに閉じます。\r\n\r\n"
-                          "ほかの問題を開くには：\r\n"
-                          "・Ctrl+O でファイルを選ぶ\r\n"
-                          "・コマンドラインで korvane ファイル と指定して起動する\r\n"
-                          "・問題の文字列をコピーして、Ctrl+Shift+V で貼り付ける")
+                          "ファイルを置いて「再試行」で読み直し、「続行」はファイルなしで続け、"
+                          "「キャンセル」は何も変えません。\r\n"
+                          "ほかの問題は Ctrl+O、korvane ファイル での起動、"
+                          "または Ctrl+Shift+V の貼り付けで開けます。")
                .arg(folder);
 }
 
