@@ -43,8 +43,19 @@ start_window_manager() {
 
 window=
 pid=
+# The main window is the program's largest visible one: a message box of
+# its own (the restore question) may be mapped as early and be listed first.
 find_window() {
-    window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
+    local id size best=0
+    window=
+    for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        size=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null |
+            awk -F= '$1 == "WIDTH" {w = $2} $1 == "HEIGHT" {h = $2} END {print w * h + 0}')
+        if ((size > best)); then
+            best=$size
+            window=$id
+        fi
+    done
     [ -n "$window" ]
 }
 # start FOLDER [ARGUMENT...]: runs korvane in FOLDER and waits for its
