@@ -16,19 +16,6 @@ Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
-// One action as a window runs it: the handler, then EndAction.
-void act(Korvane& form, const Setup& action)
-{
-    action(form);
-    form.EndAction();
-}
-
-void place(Korvane& form, int cell, int digit)
-{
-    act(form, [=](Korvane& f) { f.Text2_click(digit - 1); });
-    act(form, [=](Korvane& f) { f.Text1_click(cell); });
-}
-
 // A game under way: the sample loaded, elimination on, two digits placed.
 void gameUnderWay(Korvane& form)
 {

@@ -11,19 +11,6 @@ Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
-void act(Korvane& form, const Setup& action)
-{
-    action(form);
-    form.EndAction();
-}
-
-// A placement as the user makes it: the digit on the palette, then the cell.
-void place(Korvane& form, int cell, int digit)
-{
-    act(form, [=](Korvane& f) { f.Text2_click(digit - 1); });
-    act(form, [=](Korvane& f) { f.Text1_click(cell); });
-}
-
 int solutionDigit(int cell)
 {
     return puzzles::SinglesSolution[cell].digitValue();

@@ -3,140 +3,22 @@
 // made at test time, on the puzzle sets in tests/data, and on diagonal
 // puzzles of a seeded generator of our own; each set with the share it must
 // solve.
-#include <bit>
 #include <map>
-#include <random>
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
+#include "diagonalpuzzles.h"
 #include "nextstep.h"
 #include "puzzlefile.h"
 #include "testsupport.h"
-#include "units.h"
 
 using namespace nextstep;
 
 namespace {
 
 using Puzzle = SolvedPuzzle;
-
-// ---- a seeded generator of diagonal puzzles ----
-
-class DiagonalGenerator {
-public:
-    explicit DiagonalGenerator(quint32 seed) : random_(seed) {}
-
-    // A full grid, then givens taken away in a random order while the
-    // puzzle keeps one solution, down to 22-35 givens: easy to hard.
-    Puzzle next()
-    {
-        std::array<int, 81> grid{};
-        fill(grid, 0);
-        const std::array<int, 81> solution = grid;
-        std::array<int, 81> order;
-        for (int i = 0; i < 81; ++i)
-            order[size_t(i)] = i;
-        std::shuffle(order.begin(), order.end(), std::mt19937(random_.generate()));
-        int givens = 81;
-        const int target = 22 + int(random_.bounded(14));
-        for (int c : order) {
-            if (givens == target)
-                break;
-            const int kept = grid[size_t(c)];
-            grid[size_t(c)] = 0;
-            int solutions = 0;
-            std::array<int, 81> trial = grid;
-            count(trial, solutions);
-            if (solutions != 1)
-                grid[size_t(c)] = kept;
-            else
-                --givens;
-        }
-        Puzzle puzzle;
-        for (int c = 0; c < 81; ++c) {
-            puzzle.givens += grid[size_t(c)] ? QChar(u'0' + grid[size_t(c)]) : QChar(u'.');
-            puzzle.solution += QChar(u'0' + solution[size_t(c)]);
-        }
-        return puzzle;
-    }
-
-private:
-    // The cells that share a unit with each cell, diagonals included.
-    static const std::array<std::vector<int>, 81>& peers()
-    {
-        static const std::array<std::vector<int>, 81> all = [] {
-            std::array<std::vector<int>, 81> out;
-            for (const units::Unit& unit : units::all) {
-                for (int a : unit) {
-                    for (int b : unit) {
-                        if (a != b && std::find(out[size_t(a)].begin(), out[size_t(a)].end(), b) ==
-                                          out[size_t(a)].end())
-                            out[size_t(a)].push_back(b);
-                    }
-                }
-            }
-            return out;
-        }();
-        return all;
-    }
-    // Bit d set: digit d is free in the cell.
-    static unsigned freeDigits(const std::array<int, 81>& grid, int cell)
-    {
-        unsigned used = 0;
-        for (int p : peers()[size_t(cell)])
-            used |= 1u << grid[size_t(p)];
-        return ~used & 0x3FE;
-    }
-    bool fill(std::array<int, 81>& grid, int cell)
-    {
-        if (cell == 81)
-            return true;
-        std::array<int, 9> digits{1, 2, 3, 4, 5, 6, 7, 8, 9};
-        std::shuffle(digits.begin(), digits.end(), std::mt19937(random_.generate()));
-        const unsigned free = freeDigits(grid, cell);
-        for (int d : digits) {
-            if (free & (1u << d)) {
-                grid[size_t(cell)] = d;
-                if (fill(grid, cell + 1))
-                    return true;
-            }
-        }
-        grid[size_t(cell)] = 0;
-        return false;
-    }
-    // Counts solutions up to two, the open cell with fewest digits first.
-    static void count(std::array<int, 81>& grid, int& solutions)
-    {
-        int best = -1;
-        unsigned bestFree = 0;
-        int fewest = 10;
-        for (int c = 0; c < 81 && fewest > 1; ++c) {
-            if (grid[size_t(c)])
-                continue;
-            const unsigned free = freeDigits(grid, c);
-            const int n = std::popcount(free);
-            if (n < fewest) {
-                fewest = n;
-                best = c;
-                bestFree = free;
-            }
-        }
-        if (best < 0) {
-            ++solutions;
-            return;
-        }
-        for (int d = 1; d <= 9 && solutions < 2; ++d) {
-            if (bestFree & (1u << d)) {
-                grid[size_t(best)] = d;
-                count(grid, solutions);
-                grid[size_t(best)] = 0;
-            }
-        }
-    }
-    QRandomGenerator random_;
-};
 
 // Walks the puzzle. Empty when every step keeps the solution and every
 // forcing chain's proof holds; otherwise the first step that does not.

@@ -141,12 +141,13 @@ QString stateDifference(const FormState& a, const FormState& b)
         const QJsonObject other = y.value(it.key()).toObject();
         for (auto c = inner.begin(); c != inner.end(); ++c) {
             if (c.value() != other.value(c.key()))
-                differ.append(c.key() + QStringLiteral(": ") +
-                              QString::fromUtf8(QJsonDocument(c.value().toObject())
-                                                    .toJson(QJsonDocument::Compact)) +
-                              QStringLiteral(" / ") +
-                              QString::fromUtf8(QJsonDocument(other.value(c.key()).toObject())
-                                                    .toJson(QJsonDocument::Compact)));
+                differ.append(
+                    c.key() + QStringLiteral(": ") +
+                    QString::fromUtf8(
+                        QJsonDocument(c.value().toObject()).toJson(QJsonDocument::Compact)) +
+                    QStringLiteral(" / ") +
+                    QString::fromUtf8(QJsonDocument(other.value(c.key()).toObject())
+                                          .toJson(QJsonDocument::Compact)));
         }
     }
     return differ.isEmpty() ? QStringLiteral("a design-time setting") : differ.join(u'\n');
@@ -155,10 +156,9 @@ QString stateDifference(const FormState& a, const FormState& b)
 // Whether two histories hold the same steps, value for value.
 bool sameSteps(const std::vector<SharedStep>& a, const std::vector<SharedStep>& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const SharedStep& x, const SharedStep& y) {
-                          return x->changes == y->changes;
-                      });
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](const SharedStep& x, const SharedStep& y) { return x->changes == y->changes; });
 }
 
 // Empty when `state` and `history`, kept and read back over a fresh form,
@@ -329,7 +329,8 @@ struct Timeline {
                 .arg(form.history.redoCount())
                 .arg(at)
                 .arg(int(states.size()) - 1 - at);
-        if (const QString differ = stateDifference(quiet(form, states[size_t(at)]), states[size_t(at)]);
+        if (const QString differ =
+                stateDifference(quiet(form, states[size_t(at)]), states[size_t(at)]);
             !differ.isEmpty())
             return QStringLiteral("an action that changed the board recorded no step:\n") + differ;
         return {};
@@ -394,7 +395,8 @@ QString restartFault(const Korvane& form, const Timeline& timeline)
         return QStringLiteral("the kept board was not put back");
     Timeline kept = timeline;
     const int from = std::max(0, timeline.at - int(history.undo.size()));
-    const int to = std::min(int(timeline.states.size()) - 1, timeline.at + int(history.redo.size()));
+    const int to =
+        std::min(int(timeline.states.size()) - 1, timeline.at + int(history.redo.size()));
     kept.states.assign(timeline.states.begin() + from, timeline.states.begin() + to + 1);
     kept.at = timeline.at - from;
     // The present is the board as kept, with what no step recorded: the
@@ -570,8 +572,7 @@ QString checkKeptBytes(QByteArrayView bytes)
         return reading.fault.isEmpty() ? QStringLiteral("refused without a reason") : QString();
     if (!reading.fault.isEmpty())
         return QStringLiteral("read, with a fault: ") + reading.fault;
-    if (const QString fault = keptRoundTripFault(*reading.board, reading.history);
-        !fault.isEmpty())
+    if (const QString fault = keptRoundTripFault(*reading.board, reading.history); !fault.isEmpty())
         return fault;
 
     // Its history walks back to its first state and forward to its last,

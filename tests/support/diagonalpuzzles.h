@@ -85,6 +85,25 @@ private:
             used |= 1u << grid[size_t(p)];
         return ~used & 0x3FE;
     }
+    // The open cell with the fewest free digits, and those digits; -1 when
+    // no cell is open.
+    static int tightestCell(const std::array<int, 81>& grid, unsigned& freeOfIt)
+    {
+        int best = -1;
+        int fewest = 10;
+        for (int c = 0; c < 81 && fewest > 1; ++c) {
+            if (grid[size_t(c)])
+                continue;
+            const unsigned free = freeDigits(grid, c);
+            const int n = std::popcount(free);
+            if (n < fewest) {
+                fewest = n;
+                best = c;
+                freeOfIt = free;
+            }
+        }
+        return best;
+    }
     // A random full grid: the open cell with fewest digits first, digits in
     // a random order. A search that wanders too long starts again, so no
     // seed can keep it busy.
@@ -101,20 +120,8 @@ private:
     {
         if (--budget < 0)
             return false;
-        int best = -1;
         unsigned bestFree = 0;
-        int fewest = 10;
-        for (int c = 0; c < 81; ++c) {
-            if (grid[size_t(c)])
-                continue;
-            const unsigned free = freeDigits(grid, c);
-            const int n = std::popcount(free);
-            if (n < fewest) {
-                fewest = n;
-                best = c;
-                bestFree = free;
-            }
-        }
+        const int best = tightestCell(grid, bestFree);
         if (best < 0)
             return true;
         std::array<int, 9> digits{1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -132,20 +139,8 @@ private:
     // Counts solutions up to two, the open cell with fewest digits first.
     static void count(std::array<int, 81>& grid, int& solutions)
     {
-        int best = -1;
         unsigned bestFree = 0;
-        int fewest = 10;
-        for (int c = 0; c < 81 && fewest > 1; ++c) {
-            if (grid[size_t(c)])
-                continue;
-            const unsigned free = freeDigits(grid, c);
-            const int n = std::popcount(free);
-            if (n < fewest) {
-                fewest = n;
-                best = c;
-                bestFree = free;
-            }
-        }
+        const int best = tightestCell(grid, bestFree);
         if (best < 0) {
             ++solutions;
             return;

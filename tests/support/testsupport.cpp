@@ -10,6 +10,18 @@
 
 #include "units.h"
 
+void act(Korvane& form, const Setup& action)
+{
+    action(form);
+    form.EndAction();
+}
+
+void place(Korvane& form, int cell, int digit)
+{
+    act(form, [=](Korvane& f) { f.Text2_click(digit - 1); });
+    act(form, [=](Korvane& f) { f.Text1_click(cell); });
+}
+
 void placeDecided(Korvane& form, const QString& board)
 {
     int cell = 0;

@@ -50,6 +50,13 @@ struct Fixture {
 // column declares the metatype itself.
 using Setup = std::function<void(Korvane&)>;
 
+// One action as the window runs it: the handler, then EndAction, which
+// records it in the history.
+void act(Korvane& form, const Setup& action);
+// A placement as the user makes it, two actions: the digit on the palette,
+// then the cell.
+void place(Korvane& form, int cell, int digit);
+
 // Board fixtures read like the board: 81 characters in reading order, '.' for
 // a cell left as it is, anything else a cell the form marks decided with that
 // character. Whitespace is skipped, so a board may be written as nine lines

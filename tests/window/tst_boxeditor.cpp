@@ -118,8 +118,8 @@ void TestBoxEditor::caretStaysWhereTheFormRewrites_data()
     QTest::newRow("the whole text replaced") << "123" << QPoint(0, 3) << "＊" << QPoint(0, 1);
     QTest::newRow("a change that starts at the caret leaves it before the change")
         << "123456789" << QPoint(4, 4) << "12346789" << QPoint(4, 4);
-    QTest::newRow("text added where the caret is") << "129" << QPoint(2, 2) << "12789"
-                                                   << QPoint(2, 2);
+    QTest::newRow("text added where the caret is")
+        << "129" << QPoint(2, 2) << "12789" << QPoint(2, 2);
     QTest::newRow("shortened under the caret: the caret at the new end")
         << "123456789" << QPoint(9, 9) << "12" << QPoint(2, 2);
 }
