@@ -241,6 +241,19 @@ void TestSolver::countsAgreeWithAnOracle()
     }
     for (QString& puzzle : puzzles)
         puzzle = changed(puzzle, diagonal, random);
+    if (diagonal) {
+        // The generator's puzzles keep more givens than they need, so one
+        // or two taken away seldom leave a second solution: one cut to 8
+        // givens, fewer than any diagonal puzzle of one solution has, always
+        // does.
+        QString sparse = puzzles.first();
+        int kept = 0;
+        for (QChar& ch : sparse) {
+            if (ch != u'.' && ++kept > 8)
+                ch = u'.';
+        }
+        puzzles.append(sparse);
+    }
 
     QList<int> expected;
     if (diagonal) {
